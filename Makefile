@@ -1,0 +1,32 @@
+# Two commands for a fresh Debian machine: `make run` and `make test`.
+SHELL := /bin/bash
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_ARGS ?=
+
+.PHONY: all build native win test run deps clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps native win
+
+native:
+	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZLM_SANITIZE=ON $(CMAKE_ARGS)
+	cmake --build $(BUILD)/native -j $(JOBS)
+
+win:
+	cmake -S . -B $(BUILD)/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake $(CMAKE_ARGS)
+	cmake --build $(BUILD)/win -j $(JOBS)
+
+test: build
+	@scripts/run-tests.sh $(BUILD)
+
+run: deps win
+	@scripts/run.sh $(BUILD)/win/ZelmoraLauncher.exe
+
+clean:
+	rm -rf $(BUILD)

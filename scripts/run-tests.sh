@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Runs every suite and closes with one line "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+logdir="$build/test-logs"; mkdir -p "$logdir"
+source scripts/wine-env.sh "$build"
+trap rig_stop EXIT
+
+total_pass=0
+total_fail=0
+
+record() {  # suite pass fail
+  printf '== %-14s %d passed, %d failed\n' "$1" "$2" "$3"
+  total_pass=$((total_pass + $2)); total_fail=$((total_fail + $3))
+}
+
+# gtest prints "[  PASSED  ] N test(s)" and "[  FAILED  ] N test(s), listed below:".
+run_gtest() {  # suite command...
+  local suite=$1; shift
+  local log="$logdir/$suite.log" rc pass fail
+  echo "== $suite: $*"
+  timeout 1500 "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
+  pass=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n1)
+  fail=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$log" | tail -n1)
+  pass=${pass:-0}; fail=${fail:-0}
+  # A crash or hang before the summary still counts as a failure.
+  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "$suite: exit status $rc"; fi
+  record "$suite" "$pass" "$fail"
+}
+
+# node's TAP reporter closes with "# pass N" and "# fail N".
+run_node() {
+  local suite=$1; shift
+  local log="$logdir/$suite.log" rc pass fail
+  echo "== $suite: $*"
+  timeout 900 "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
+  pass=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log" | tail -n1)
+  fail=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log" | tail -n1)
+  pass=${pass:-0}; fail=${fail:-0}
+  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "$suite: exit status $rc"; fi
+  record "$suite" "$pass" "$fail"
+}
+
+need() {  # suite file: a suite that was not built is a failure, not a silent skip
+  [ -e "$2" ] && return 0
+  echo "$1: $2 was not built"; record "$1" 0 1; return 1
+}
+
+need native "$build/native/tests/native/native_tests" &&
+  run_gtest native "$build/native/tests/native/native_tests"
+
+rig_start_xvfb || { record xvfb 0 1; echo "$total_pass passed, $total_fail failed"; exit 1; }
+rig_start_wineserver
+
+need win "$build/win/tests/win/win_tests.exe" &&
+  run_gtest win wine "$build/win/tests/win/win_tests.exe"
+need standin "$build/win/cef_standin/standin_tests.exe" &&
+  run_gtest standin wine "$build/win/cef_standin/standin_tests.exe"
+need e2e "$build/win/tests/e2e/e2e_tests.exe" &&
+  run_gtest e2e wine "$build/win/tests/e2e/e2e_tests.exe"
+
+rig_stop
+need js tests/js/package.json && run_node js npm --prefix tests/js test --silent
+
+echo "$total_pass passed, $total_fail failed"
+[ "$total_fail" -eq 0 ]

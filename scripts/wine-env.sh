@@ -1,0 +1,38 @@
+# Sourced by the rig's scripts: one Wine prefix inside the build tree, quiet,
+# without the Mono and Gecko installers (nothing here needs them).
+export WINEPREFIX="${WINEPREFIX:-$(cd "${1:-build}" && pwd)/wineprefix}"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+rig_pids=()
+
+# Starts a private Xvfb unless one is given; sets DISPLAY.
+rig_start_xvfb() {
+  local fifo dpy
+  fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  rig_pids+=($!)
+  read -r -t 20 dpy <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
+  rm -f "$fifo"
+  export DISPLAY=":$dpy"
+}
+
+# A wineserver of our own, in the foreground so that its process id is ours to stop.
+rig_start_wineserver() {
+  mkdir -p "$WINEPREFIX"
+  wineserver -f -p >/dev/null 2>&1 &
+  rig_pids+=($!)
+  # The first use of a prefix creates it; do that once, up front.
+  wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+rig_stop() {
+  local pid
+  for pid in "${rig_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${rig_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  rig_pids=()
+}

@@ -1,0 +1,81 @@
+// Entry point of every launcher process: the browser process and each of the
+// CEF sub-processes, which are copies of this executable.
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/cache_restart.h"
+#include "app/config.h"
+#include "app/launcher_app.h"
+#include "app/paths.h"
+#include "app/pe_machine.h"
+#include "app/process_values.h"
+#include "app/trace.h"
+#include "browser/main_window.h"
+#include "include/cef_app.h"
+#include "presence/discord_rpc.h"
+
+namespace {
+
+// Exit codes of the browser process.
+constexpr int kExitOk = 0;
+constexpr int kExitCefFailed = -1;
+constexpr int kExitWrongPlugin = -2;
+
+void StartPresenceThread() {
+  if (!presenceRunning.exchange(true))
+    presenceThread = std::thread(DiscordRpcThread);
+}
+
+void StopPresenceThread() {
+  presenceRunning.exchange(false);
+  if (presenceThread.joinable())
+    presenceThread.join();
+}
+
+}  // namespace
+
+int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine, int /*show*/) {
+  exeDir = GetExeDir();
+  launchTickMs = GetTickCount64();
+  siteHost = SiteHostOf(kSiteUrl);
+
+  // A plug-in built for another processor would crash Chromium's plug-in
+  // process later, with nothing the player could understand; refuse it now.
+  const uint16_t flashMachine = ReadPeMachine(FlashPluginPath());
+  if (!FlashMachineAccepted(flashMachine)) {
+    MessageBoxW(nullptr, FlashArchMessage(flashMachine).c_str(), L"Zelmora Launcher",
+                MB_OK | MB_ICONERROR);
+    return kExitWrongPlugin;
+  }
+  Trace(StartupTraceLine(flashMachine, kSiteUrl));
+
+  CefEnableHighDPISupport();
+
+  CefMainArgs mainArgs(instance);
+  CefRefPtr<LauncherApp> app(new LauncherApp());
+
+  const int subProcessCode = CefExecuteProcess(mainArgs, app.get(), nullptr);
+  if (subProcessCode >= 0)
+    return subProcessCode;
+
+  HandleRestartCacheClear(commandLine);
+
+  CefSettings settings;
+  settings.no_sandbox = 1;
+  CefString(&settings.cache_path) = JoinPath(exeDir, L"cache");
+  settings.persist_session_cookies = 1;
+  settings.persist_user_preferences = 1;
+  settings.log_severity = LOGSEVERITY_DISABLE;
+
+  if (!CefInitialize(mainArgs, settings, app.get(), nullptr))
+    return kExitCefFailed;
+
+  StartPresenceThread();
+  CefRunMessageLoop();
+  StopPresenceThread();
+
+  CefShutdown();
+  return mainBrowserFailed ? kExitCefFailed : kExitOk;
+}

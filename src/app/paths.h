@@ -1,0 +1,24 @@
+// Folder and URL helpers shared by start-up, restart and the account store.
+
+#ifndef ZLM_APP_PATHS_H_
+#define ZLM_APP_PATHS_H_
+
+#include <string>
+
+// Joins with exactly one backslash; a folder that already ends in '\' or '/'
+// gets no second one, and an empty folder yields |name| alone.
+std::wstring JoinPath(const std::wstring& dir, const std::wstring& name);
+
+// The folder part of a module path: the text before the last '\' or '/', or
+// "." when the path has no separator at all.
+std::wstring ExeDirFromPath(const std::wstring& modulePath);
+
+// Host part of a URL: after the first "://" if any, up to the first '/'.
+// A port stays attached; the result may be empty.
+std::string SiteHostOf(const std::string& url);
+
+// Folder of the running executable, without a trailing separator.
+// Windows only (paths_win.cpp).
+std::wstring GetExeDir();
+
+#endif  // ZLM_APP_PATHS_H_

@@ -1,0 +1,69 @@
+#include "browser/client_handler.h"
+
+#include <string>
+
+#include "app/cef_text.h"
+#include "app/trace.h"
+#include "browser/main_window.h"
+
+bool ClientHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
+                                             CefProcessId source_process,
+                                             CefRefPtr<CefProcessMessage> message) {
+  return router && router->OnProcessMessageReceived(browser, source_process, message);
+}
+
+bool ClientHandler::OnBeforePopup(CefRefPtr<CefBrowser> browser,
+                                  CefRefPtr<CefFrame> frame,
+                                  const CefString& target_url,
+                                  const CefString& /*target_frame_name*/,
+                                  WindowOpenDisposition /*target_disposition*/,
+                                  bool /*user_gesture*/,
+                                  const CefPopupFeatures& /*popupFeatures*/,
+                                  CefWindowInfo& /*windowInfo*/,
+                                  CefRefPtr<CefClient>& /*client*/,
+                                  CefBrowserSettings& /*settings*/,
+                                  bool* /*no_javascript_access*/) {
+  Trace("OnBeforePopup url=" + CefToUtf8(target_url));
+  // The game's "play" flows open pop-ups; they stay in the frame that asked.
+  if (frame) {
+    frame->LoadURL(target_url);
+  } else if (browser) {
+    CefRefPtr<CefFrame> mainFrame = browser->GetMainFrame();
+    if (mainFrame)
+      mainFrame->LoadURL(target_url);
+  }
+  return true;
+}
+
+void ClientHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
+  if (HWND window = GetMainWindowHandle(browser))
+    SetUpMainWindow(window);
+
+  if (!router)
+    router = CefMessageRouterBrowserSide::Create(CefMessageRouterConfig());
+  if (!handlerRegistered) {
+    router->AddHandler(this, false);
+    handlerRegistered = true;
+  }
+}
+
+void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
+  if (router) {
+    router->OnBeforeClose(browser);
+    if (handlerRegistered) {
+      router->RemoveHandler(this);
+      handlerRegistered = false;
+    }
+  }
+  CefQuitMessageLoop();
+}
+
+bool ClientHandler::OnQuery(CefRefPtr<CefBrowser> /*browser*/,
+                            CefRefPtr<CefFrame> /*frame*/,
+                            int64 /*query_id*/,
+                            const CefString& /*request*/,
+                            bool /*persistent*/,
+                            CefRefPtr<Callback> /*callback*/) {
+  // No command is served yet: the router fails the query on the page.
+  return false;
+}

@@ -1,0 +1,31 @@
+// The main browser's top-level window: creation, set-up after CEF made it,
+// its window procedure, and the window state shared with full screen.
+// Everything here runs on CEF's UI thread, which is the program's main thread.
+
+#ifndef ZLM_BROWSER_MAIN_WINDOW_H_
+#define ZLM_BROWSER_MAIN_WINDOW_H_
+
+#include <windows.h>
+
+#include "include/cef_browser.h"
+
+// Creates the one browser on the start URL. False when CEF refused to create it.
+bool CreateMainBrowser();
+
+// The browser host's window raised to its root ancestor; null when there is none.
+HWND GetMainWindowHandle(CefRefPtr<CefBrowser> browser);
+
+// Caption removed, FramelessWindowProc installed (once per process), frame
+// recomputed, application icons set.
+void SetUpMainWindow(HWND window);
+
+LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+extern WNDPROC previousWindowProc;  // null until FramelessWindowProc is installed
+extern bool fullScreenActive;
+extern RECT windowedRect;           // window rectangle saved on entering full screen
+
+// Set when CreateMainBrowser failed, so the entry point exits with -1.
+extern bool mainBrowserFailed;
+
+#endif  // ZLM_BROWSER_MAIN_WINDOW_H_

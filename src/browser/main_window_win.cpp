@@ -1,0 +1,117 @@
+#include "browser/main_window.h"
+
+#include <string>
+
+#include "app/cef_text.h"
+#include "app/config.h"
+#include "app/trace.h"
+#include "browser/client_handler.h"
+#include "browser/window_geometry.h"
+#include "resources/resource.h"
+
+WNDPROC previousWindowProc = nullptr;
+bool fullScreenActive = false;
+RECT windowedRect = {};
+bool mainBrowserFailed = false;
+
+namespace {
+
+// No caption; a sizing frame, system menu and the two boxes, so the page can
+// offer window controls of its own.
+constexpr DWORD kMainWindowStyle = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
+                                   WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+HICON LoadAppIcon(HMODULE module, int widthMetric, int heightMetric) {
+  return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON,
+                                       GetSystemMetrics(widthMetric),
+                                       GetSystemMetrics(heightMetric), 0));
+}
+
+bool IsMaximized(HWND window) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof(placement);
+  return GetWindowPlacement(window, &placement) && placement.showCmd == SW_SHOWMAXIMIZED;
+}
+
+LRESULT CalcFramelessClientRect(HWND window, WPARAM wParam, LPARAM lParam) {
+  // Full screen: the client area is the whole window, no frame at all.
+  if (fullScreenActive)
+    return 0;
+  auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+  const LONG top = params->rgrc[0].top;
+  CallWindowProcW(previousWindowProc, window, WM_NCCALCSIZE, wParam, lParam);
+  // Keep the side and bottom sizing borders but no caption or top border; a
+  // maximised window keeps the whole inset so it does not spill off screen.
+  if (!IsMaximized(window))
+    params->rgrc[0].top = top;
+  return 0;
+}
+
+}  // namespace
+
+bool CreateMainBrowser() {
+  Trace(std::string("launcher url=") + kSiteUrl);
+
+  CefWindowInfo windowInfo;
+  windowInfo.ex_style = 0;
+  CefString(&windowInfo.window_name) = Utf8ToCef(kWindowTitle);
+  windowInfo.style = kMainWindowStyle;
+  windowInfo.parent_window = nullptr;
+  windowInfo.menu = nullptr;
+  windowInfo.windowless_rendering_enabled = 0;
+  windowInfo.width = kWindowWidth;
+  windowInfo.height = kWindowHeight;
+  windowInfo.x = CenteredOffset(GetSystemMetrics(SM_CXSCREEN), kWindowWidth);
+  windowInfo.y = CenteredOffset(GetSystemMetrics(SM_CYSCREEN), kWindowHeight);
+
+  CefBrowserSettings browserSettings;
+  browserSettings.javascript = STATE_ENABLED;
+  browserSettings.plugins = STATE_ENABLED;
+
+  CefRefPtr<ClientHandler> handler(new ClientHandler());
+  return CefBrowserHost::CreateBrowser(windowInfo, handler.get(), Utf8ToCef(kSiteUrl),
+                                       browserSettings, nullptr);
+}
+
+HWND GetMainWindowHandle(CefRefPtr<CefBrowser> browser) {
+  if (!browser)
+    return nullptr;
+  CefRefPtr<CefBrowserHost> host = browser->GetHost();
+  if (!host)
+    return nullptr;
+  HWND handle = host->GetWindowHandle();
+  if (!handle)
+    return nullptr;
+  HWND root = GetAncestor(handle, GA_ROOT);
+  return root ? root : handle;
+}
+
+void SetUpMainWindow(HWND window) {
+  LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+  style &= ~static_cast<LONG_PTR>(WS_CAPTION);
+  style |= WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  SetWindowLongPtrW(window, GWL_STYLE, style);
+
+  // Once per process: a second window must not chain the procedure to itself.
+  if (!previousWindowProc) {
+    previousWindowProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FramelessWindowProc)));
+  }
+  SetWindowPos(window, nullptr, 0, 0, 0, 0,
+               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+
+  // The handles live as long as the process; the window keeps using them.
+  HMODULE module = GetModuleHandleW(nullptr);
+  HICON bigIcon = LoadAppIcon(module, SM_CXICON, SM_CYICON);
+  HICON smallIcon = LoadAppIcon(module, SM_CXSMICON, SM_CYSMICON);
+  if (bigIcon)
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
+  if (smallIcon)
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+}
+
+LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCALCSIZE && wParam == TRUE)
+    return CalcFramelessClientRect(window, wParam, lParam);
+  return CallWindowProcW(previousWindowProc, window, message, wParam, lParam);
+}

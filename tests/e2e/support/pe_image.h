@@ -1,0 +1,36 @@
+// Made-up PE files for the plug-in architecture check. Only the header
+// fields a loader inspects first are meaningful; there is no code inside.
+#ifndef ZLM_TESTS_E2E_SUPPORT_PE_IMAGE_H_
+#define ZLM_TESTS_E2E_SUPPORT_PE_IMAGE_H_
+
+#include <cstdint>
+#include <string>
+
+namespace e2e {
+
+constexpr uint16_t kMachineX86 = 0x014C;
+constexpr uint16_t kMachineX64 = 0x8664;
+constexpr uint16_t kMachineArm64 = 0xAA64;
+
+constexpr uint32_t kPeHeaderOffset = 0x80;
+
+enum class PeDefect {
+  kNone,
+  kShortFile,         // ends inside the 64-byte DOS header
+  kNoMz,              // full DOS header, first two bytes not "MZ"
+  kHeaderPastEnd,     // header offset at 0x3C points beyond the end
+  kHeaderOffsetHuge,  // header offset 0xFFFFFFF0: beyond any file
+  kWrongSignature,    // header offset points at "PX\0\0"
+  kTruncatedHeader,   // "PE\0\0" then the file ends before the machine word
+};
+
+// Bytes of a DLL image for `machine`, broken as `defect` says. The machine
+// word is written in every variant that reaches it, so a reader that skips
+// a check still finds a plausible value there.
+std::string MakePeFile(uint16_t machine, PeDefect defect = PeDefect::kNone);
+
+const char* PeDefectName(PeDefect defect);
+
+}  // namespace e2e
+
+#endif  // ZLM_TESTS_E2E_SUPPORT_PE_IMAGE_H_
