@@ -5,6 +5,7 @@
 #include "app/cef_text.h"
 #include "app/trace.h"
 #include "browser/main_window.h"
+#include "include/cef_app.h"
 
 bool ClientHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
                                              CefProcessId source_process,

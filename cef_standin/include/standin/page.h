@@ -117,7 +117,7 @@ Status ListScripts(int browser, std::int64_t frame, std::vector<ScriptRecord>* s
 Status ZoomLevel(int browser, double* level);
 
 // Posts WM_CLOSE to the browser window.
-Status CloseWindow(int browser);
+Status CloseBrowserWindow(int browser);
 
 // Runs the message loop until done() holds or timeout_ms passed; returns done().
 bool PumpUntil(const std::function<bool()>& done, int timeout_ms);

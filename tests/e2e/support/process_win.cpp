@@ -81,7 +81,7 @@ testing::AssertionResult Process::Start(const std::wstring& exe,
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   if (!::CreateProcessW(exe.c_str(), &command_line[0], nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED, nullptr,
+                        CREATE_SUSPENDED | DETACHED_PROCESS, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup,
                         &info))
     return testing::AssertionFailure()

@@ -8,6 +8,7 @@
 #include "utf_convert.h"
 #include "wait.h"
 #include "win_error.h"
+#include "wine_host.h"
 
 namespace e2e {
 
@@ -115,9 +116,16 @@ TempDir& TempDir::operator=(TempDir&& other) noexcept {
 void TempDir::Remove() {
   if (path_.empty())
     return;
-  // A process that has just exited may still hold its image open for a
-  // moment, so give the removal a short, bounded retry.
-  PollUntil([this] { return RemoveTree(path_); }, Millis(2000));
+  if (!RemoveTree(path_)) {
+    // Wine cannot remove a host symbolic link to a folder through Win32;
+    // the host's own removal can, and does not follow it either.
+    const auto host_path = HostPathOf(path_);
+    if (host_path && RunHostProgram({"/bin/rm", "-rf", *host_path})) {
+      PollUntil([this] { return !Exists(L""); }, Millis(2000));
+    } else {  // A process that has just exited may still hold its image.
+      PollUntil([this] { return RemoveTree(path_); }, Millis(2000));
+    }
+  }
   path_.clear();
 }
 

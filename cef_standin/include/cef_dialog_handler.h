@@ -1,0 +1,13 @@
+// File dialog events. Not handled by this engine: declared for CefClient.
+
+#ifndef CEF_INCLUDE_CEF_DIALOG_HANDLER_H_
+#define CEF_INCLUDE_CEF_DIALOG_HANDLER_H_
+#pragma once
+
+#include "include/cef_base.h"
+
+class CefDialogHandler : public virtual CefBase {
+ public:
+};
+
+#endif  // CEF_INCLUDE_CEF_DIALOG_HANDLER_H_

@@ -1,0 +1,13 @@
+// Focus events. Not handled by this engine: declared for CefClient.
+
+#ifndef CEF_INCLUDE_CEF_FOCUS_HANDLER_H_
+#define CEF_INCLUDE_CEF_FOCUS_HANDLER_H_
+#pragma once
+
+#include "include/cef_base.h"
+
+class CefFocusHandler : public virtual CefBase {
+ public:
+};
+
+#endif  // CEF_INCLUDE_CEF_FOCUS_HANDLER_H_

@@ -1,0 +1,14 @@
+// Geolocation permission requests. Not handled by this engine: declared for
+// CefClient.
+
+#ifndef CEF_INCLUDE_CEF_GEOLOCATION_HANDLER_H_
+#define CEF_INCLUDE_CEF_GEOLOCATION_HANDLER_H_
+#pragma once
+
+#include "include/cef_base.h"
+
+class CefGeolocationHandler : public virtual CefBase {
+ public:
+};
+
+#endif  // CEF_INCLUDE_CEF_GEOLOCATION_HANDLER_H_

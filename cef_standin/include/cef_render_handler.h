@@ -1,0 +1,13 @@
+// Off-screen rendering. Not handled by this engine: declared for CefClient.
+
+#ifndef CEF_INCLUDE_CEF_RENDER_HANDLER_H_
+#define CEF_INCLUDE_CEF_RENDER_HANDLER_H_
+#pragma once
+
+#include "include/cef_base.h"
+
+class CefRenderHandler : public virtual CefBase {
+ public:
+};
+
+#endif  // CEF_INCLUDE_CEF_RENDER_HANDLER_H_

@@ -1,0 +1,120 @@
+// A stand-in browser: its windows, frame tree, loading state, close path and
+// what the page and the user did to it (keys, pop-ups). UI thread only, except
+// where a method says otherwise.
+#ifndef CEF_STANDIN_SRC_BROWSER_IMPL_H_
+#define CEF_STANDIN_SRC_BROWSER_IMPL_H_
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "frame_impl.h"
+#include "include/cef_browser.h"
+#include "include/cef_client.h"
+#include "standin/page.h"
+
+namespace standin {
+
+class BrowserImpl : public CefBrowser {
+ public:
+  BrowserImpl(int id, CefRefPtr<CefClient> client,
+              const CefBrowserSettings& settings, bool is_popup);
+  ~BrowserImpl() override;
+
+  // Creates the browser window and the page window inside it.
+  bool CreateWindows(const CefWindowInfo& info);
+  // Runs OnAfterCreated and starts loading url.
+  void Start(const std::string& url);
+
+  HWND window() const { return window_; }
+  HWND page_window() const { return page_window_; }
+  CefRefPtr<CefClient> client() const { return client_; }
+  bool closed() const { return closed_; }
+  bool loading() const { return loading_count_ > 0; }
+  double zoom_level() const { return zoom_level_; }
+  void set_zoom_level(double level) { zoom_level_ = level; }
+
+  // Frames, main first then sub-frames in creation order.
+  CefRefPtr<FrameImpl> main_frame() const { return frames_.front(); }
+  const std::vector<CefRefPtr<FrameImpl>>& frames() const { return frames_; }
+  CefRefPtr<FrameImpl> FindFrame(int64 id) const;
+  CefRefPtr<FrameImpl> AddSubFrame(CefRefPtr<FrameImpl> parent,
+                                   const std::string& name);
+  // Releases the script contexts of the frame's sub-frames and removes them.
+  void DropSubFrames(FrameImpl* parent);
+  // The main frame's URL changed; the page window shows it.
+  void MainUrlChanged();
+
+  // A frame started (+1) or finished (-1) loading. OnLoadingStateChange follows
+  // from NotifyLoadingState, which a navigation's steps call.
+  void ChangeLoading(int delta);
+  void NotifyLoadingState();
+
+  // Keys arriving at the page window. True when the message was handled.
+  bool OnPageKey(UINT message, WPARAM wparam, LPARAM lparam);
+  const std::vector<KeyRecord>& page_keys() const { return page_keys_; }
+
+  PopupRecord RequestPopup(CefRefPtr<FrameImpl> frame,
+                           const PopupRequest& request);
+  const std::vector<PopupRecord>& popups() const { return popups_; }
+
+  // Close path: WM_CLOSE on the browser window asks DoClose; the destroyed
+  // window leads to OnBeforeClose.
+  void CloseBrowser(bool force_close);
+  bool OnWindowClose();  // true: go on and destroy the window
+  void OnWindowDestroyed();
+  // CefShutdown with the browser still open: the windows go, no callbacks run.
+  void Abandon();
+
+  // CefBrowser methods:
+  CefRefPtr<CefBrowserHost> GetHost() override;
+  bool CanGoBack() override;
+  void GoBack() override;
+  bool CanGoForward() override;
+  void GoForward() override;
+  bool IsLoading() override;
+  void Reload() override;
+  void ReloadIgnoreCache() override;
+  void StopLoad() override;
+  int GetIdentifier() override;
+  bool IsSame(CefRefPtr<CefBrowser> that) override;
+  bool IsPopup() override;
+  bool HasDocument() override;
+  CefRefPtr<CefFrame> GetMainFrame() override;
+  CefRefPtr<CefFrame> GetFocusedFrame() override;
+  CefRefPtr<CefFrame> GetFrame(int64 identifier) override;
+  CefRefPtr<CefFrame> GetFrame(const CefString& name) override;
+  size_t GetFrameCount() override;
+  void GetFrameIdentifiers(std::vector<int64>& identifiers) override;
+  void GetFrameNames(std::vector<CefString>& names) override;
+  bool SendProcessMessage(CefProcessId target_process,
+                          CefRefPtr<CefProcessMessage> message) override;
+
+ private:
+  void FinishClose();
+  void DestroyWindows();
+
+  const int id_;
+  const CefRefPtr<CefClient> client_;
+  const CefBrowserSettings settings_;
+  const bool is_popup_;
+  HWND window_ = nullptr;       // the browser window
+  HWND page_window_ = nullptr;  // child of window_
+  std::vector<CefRefPtr<FrameImpl>> frames_;
+  int next_frame_ = 1;
+  int loading_count_ = 0;
+  bool loading_notified_ = false;
+  double zoom_level_ = 0.0;
+  bool close_asked_ = false;  // DoClose ran and kept the window
+  bool closing_ = false;      // the window is being destroyed
+  bool closed_ = false;       // OnBeforeClose ran
+  std::vector<KeyRecord> page_keys_;
+  std::vector<PopupRecord> popups_;
+
+  IMPLEMENT_REFCOUNTING(BrowserImpl);
+};
+
+}  // namespace standin
+
+#endif  // CEF_STANDIN_SRC_BROWSER_IMPL_H_

@@ -1,0 +1,122 @@
+// Process start and the engine's life: CefExecuteProcess, CefInitialize,
+// CefShutdown, CefEnableHighDPISupport.
+
+#include <windows.h>
+
+#include <string>
+
+#include "engine.h"
+#include "include/cef_app.h"
+#include "include/cef_browser_process_handler.h"
+#include "include/cef_command_line.h"
+#include "page_channel.h"
+#include "page_records.h"
+#include "ui_thread.h"
+
+namespace standin {
+
+namespace {
+
+CefRefPtr<CefCommandLine> ProcessCommandLine() {
+  CefRefPtr<CefCommandLine> command_line = CefCommandLine::CreateCommandLine();
+  if (command_line)
+    command_line->InitFromString(GetCommandLineW());
+  return command_line;
+}
+
+// The command line the browser process hands to the application: the global
+// one, so switches the application adds are seen by everyone who reads it later.
+CefRefPtr<CefCommandLine> BrowserCommandLine(bool args_disabled) {
+  CefRefPtr<CefCommandLine> global = CefCommandLine::GetGlobalCommandLine();
+  if (!global)
+    global = ProcessCommandLine();
+  if (!global)
+    return NULL;
+  if (args_disabled) {
+    CefRefPtr<CefCommandLine> bare = CefCommandLine::CreateCommandLine();
+    if (bare)
+      bare->SetProgram(global->GetProgram());
+    return bare;
+  }
+  return global->IsReadOnly() ? global->Copy() : global;
+}
+
+// Creates the folder and every missing parent, like the real engine does with
+// its cache path. Failure is not fatal there either.
+void CreateFolderTree(const std::wstring& path) {
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
+      std::wstring prefix = path.substr(0, i);
+      // Skip drive roots ("C:") and the empty start of "\\server" paths.
+      if (!prefix.empty() && prefix.back() != L':')
+        CreateDirectoryW(prefix.c_str(), nullptr);
+    }
+  }
+}
+
+std::wstring FromCefString(const cef_string_t& value) {
+  return value.str ? std::wstring(value.str, value.length) : std::wstring();
+}
+
+}  // namespace
+
+}  // namespace standin
+
+int CefExecuteProcess(const CefMainArgs& /*args*/, CefRefPtr<CefApp> application,
+                      void* /*windows_sandbox_info*/) {
+  CefRefPtr<CefCommandLine> command_line = standin::ProcessCommandLine();
+  if (!command_line)
+    return -1;
+  const CefString process_type = command_line->GetSwitchValue("type");
+  if (process_type.empty())
+    return -1;
+  // A sub-process has no work here beyond what the application does with its
+  // command line; it ends at once with success.
+  if (application)
+    application->OnBeforeCommandLineProcessing(process_type, command_line->Copy());
+  return 0;
+}
+
+bool CefInitialize(const CefMainArgs& /*args*/, const CefSettings& settings,
+                   CefRefPtr<CefApp> application, void* /*windows_sandbox_info*/) {
+  if (standin::EngineInitialized() || settings.size != sizeof(cef_settings_t))
+    return false;
+  if (!standin::StartUiThread())
+    return false;
+  CefRefPtr<CefCommandLine> command_line =
+      standin::BrowserCommandLine(settings.command_line_args_disabled != 0);
+  if (application && command_line)
+    application->OnBeforeCommandLineProcessing(CefString(), command_line);
+  const std::wstring cache_path = standin::FromCefString(settings.cache_path);
+  if (!cache_path.empty())
+    standin::CreateFolderTree(cache_path);
+  standin::SetEngineInitialized(application);
+  standin::StartPageChannel();
+  standin::PostUiTask([] {
+    CefRefPtr<CefBrowserProcessHandler> handler = standin::BrowserProcessHandler();
+    if (handler)
+      handler->OnContextInitialized();
+  });
+  return true;
+}
+
+void CefShutdown() {
+  if (!standin::EngineInitialized() || !standin::OnUiThread())
+    return;
+  standin::StopPageChannel();
+  standin::ResetEngine();
+  standin::ClearPageRecords();
+  standin::StopUiThread();
+}
+
+void CefEnableHighDPISupport() {
+  // Looked up at run time: older systems (and some Wine versions) lack it.
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32)
+    return;
+  using SetAwareFn = BOOL(WINAPI*)();
+  auto set_aware = reinterpret_cast<SetAwareFn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
+  if (set_aware)
+    set_aware();
+}

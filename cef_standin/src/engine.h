@@ -1,0 +1,35 @@
+// Process-wide state of the stand-in engine between CefInitialize and
+// CefShutdown: the application, the settings it was started with, and the open
+// browsers. UI thread only.
+#ifndef CEF_STANDIN_SRC_ENGINE_H_
+#define CEF_STANDIN_SRC_ENGINE_H_
+
+#include <vector>
+
+#include "include/cef_app.h"
+
+namespace standin {
+
+class BrowserImpl;
+
+bool EngineInitialized();
+void SetEngineInitialized(CefRefPtr<CefApp> app);
+// Forgets the application and every browser (their windows are destroyed
+// without callbacks).
+void ResetEngine();
+
+CefRefPtr<CefApp> EngineApp();
+// The application's handlers, or null.
+CefRefPtr<CefBrowserProcessHandler> BrowserProcessHandler();
+CefRefPtr<CefRenderProcessHandler> RenderProcessHandler();
+
+int NextBrowserId();
+void AddBrowser(CefRefPtr<BrowserImpl> browser);
+void RemoveBrowser(BrowserImpl* browser);
+// id 0: the oldest open browser. Null when there is none.
+CefRefPtr<BrowserImpl> FindBrowser(int id);
+std::vector<CefRefPtr<BrowserImpl>> OpenBrowsers();
+
+}  // namespace standin
+
+#endif  // CEF_STANDIN_SRC_ENGINE_H_

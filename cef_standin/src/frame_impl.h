@@ -1,0 +1,81 @@
+// A frame of a stand-in browser: identity, place in the tree, URL, the current
+// script context and the record of every script run in it.
+#ifndef CEF_STANDIN_SRC_FRAME_IMPL_H_
+#define CEF_STANDIN_SRC_FRAME_IMPL_H_
+
+#include <string>
+#include <vector>
+
+#include "include/cef_frame.h"
+#include "standin/page.h"
+#include "v8_context_impl.h"
+
+namespace standin {
+
+class BrowserImpl;
+
+class FrameImpl : public CefFrame {
+ public:
+  FrameImpl(BrowserImpl* browser, int64 id, CefRefPtr<FrameImpl> parent,
+            const std::string& name);
+
+  BrowserImpl* browser() const { return browser_; }
+  FrameImpl* parent() const { return parent_.get(); }
+  const std::string& name() const { return name_; }
+  const std::string& url() const { return url_; }
+  void set_url(const std::string& url) { url_ = url; }
+  CefRefPtr<V8ContextImpl> context() const { return context_; }
+  const std::vector<ScriptRecord>& scripts() const { return scripts_; }
+
+  // Replaces the script context; returns the one it had (maybe null).
+  CefRefPtr<V8ContextImpl> SwapContext(CefRefPtr<V8ContextImpl> context);
+  // The frame left its browser (its document went away or the browser closed).
+  void Detach();
+
+  // The navigation whose events are under way for this frame, 0 when none.
+  int navigation() const { return navigation_; }
+  void set_navigation(int navigation) { navigation_ = navigation; }
+
+  // CefFrame methods:
+  bool IsValid() override;
+  void Undo() override;
+  void Redo() override;
+  void Cut() override;
+  void Copy() override;
+  void Paste() override;
+  void Delete() override;
+  void SelectAll() override;
+  void ViewSource() override;
+  void GetSource(CefRefPtr<CefStringVisitor> visitor) override;
+  void GetText(CefRefPtr<CefStringVisitor> visitor) override;
+  void LoadRequest(CefRefPtr<CefRequest> request) override;
+  void LoadURL(const CefString& url) override;
+  void LoadString(const CefString& string_val, const CefString& url) override;
+  void ExecuteJavaScript(const CefString& code, const CefString& script_url,
+                         int start_line) override;
+  bool IsMain() override;
+  bool IsFocused() override;
+  CefString GetName() override;
+  int64 GetIdentifier() override;
+  CefRefPtr<CefFrame> GetParent() override;
+  CefString GetURL() override;
+  CefRefPtr<CefBrowser> GetBrowser() override;
+  CefRefPtr<CefV8Context> GetV8Context() override;
+  void VisitDOM(CefRefPtr<CefDOMVisitor> visitor) override;
+
+ private:
+  BrowserImpl* browser_;  // not owned: the browser owns its frames
+  const int64 id_;
+  const CefRefPtr<FrameImpl> parent_;
+  const std::string name_;
+  std::string url_;
+  CefRefPtr<V8ContextImpl> context_;
+  std::vector<ScriptRecord> scripts_;
+  int navigation_ = 0;
+
+  IMPLEMENT_REFCOUNTING(FrameImpl);
+};
+
+}  // namespace standin
+
+#endif  // CEF_STANDIN_SRC_FRAME_IMPL_H_

@@ -1,0 +1,337 @@
+// The page and user operations of standin/page.h.
+
+#include "standin/page.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+
+#include "browser_impl.h"
+#include "engine.h"
+#include "key_event.h"
+#include "navigation.h"
+#include "page_records.h"
+#include "ui_thread.h"
+#include "v8_context_impl.h"
+
+namespace standin {
+
+namespace {
+
+// The page calls the router's functions by their default names.
+const char kQueryFunction[] = "cefQuery";
+const char kCancelFunction[] = "cefQueryCancel";
+
+constexpr int kMaxKeyRepeat = 100;
+
+std::map<int, std::shared_ptr<QueryRecord>>& Queries() {
+  static std::map<int, std::shared_ptr<QueryRecord>> queries;
+  return queries;
+}
+
+// The onSuccess/onFailure pair the page hands to cefQuery. When the router lets
+// go of it while the query is open, the query ended without an answer.
+class RecordingCallbacks : public PageCallbacks {
+ public:
+  explicit RecordingCallbacks(std::shared_ptr<QueryRecord> record)
+      : record_(std::move(record)) {}
+  ~RecordingCallbacks() override {
+    if (record_->state == QueryState::kPending)
+      record_->state = QueryState::kCanceled;
+  }
+
+  void OnSuccess(const std::string& response) override {
+    record_->responses.push_back(response);
+    if (!record_->persistent)
+      record_->state = QueryState::kSuccess;
+  }
+
+  void OnFailure(int error_code, const std::string& error_message) override {
+    record_->state = QueryState::kFailure;
+    record_->has_error = true;
+    record_->error_code = error_code;
+    record_->error_message = error_message;
+  }
+
+ private:
+  std::shared_ptr<QueryRecord> record_;
+};
+
+Status Error(const char* text) {
+  return Status{text};
+}
+
+Status FindTarget(int browser_id, std::int64_t frame_id,
+                  CefRefPtr<BrowserImpl>* browser, CefRefPtr<FrameImpl>* frame) {
+  *browser = FindBrowser(browser_id);
+  if (!*browser || (*browser)->closed())
+    return Error("no browser");
+  if (frame) {
+    *frame = frame_id == 0 ? (*browser)->main_frame() : (*browser)->FindFrame(frame_id);
+    if (!*frame)
+      return Error("no such frame");
+  }
+  return Status();
+}
+
+}  // namespace
+
+void ClearPageRecords() {
+  Queries().clear();
+}
+
+const char* QueryStateName(QueryState state) {
+  switch (state) {
+    case QueryState::kPending:
+      return "pending";
+    case QueryState::kSuccess:
+      return "success";
+    case QueryState::kFailure:
+      return "failure";
+    case QueryState::kCanceled:
+      return "canceled";
+  }
+  return "pending";
+}
+
+std::vector<BrowserInfo> ListBrowsers() {
+  std::vector<BrowserInfo> list;
+  for (const CefRefPtr<BrowserImpl>& browser : OpenBrowsers()) {
+    if (browser->closed())
+      continue;
+    BrowserInfo info;
+    info.id = browser->GetIdentifier();
+    info.hwnd = reinterpret_cast<std::uintptr_t>(browser->window());
+    info.page_hwnd = reinterpret_cast<std::uintptr_t>(browser->page_window());
+    info.url = browser->main_frame()->url();
+    info.popup = browser->IsPopup();
+    info.loading = browser->loading();
+    list.push_back(info);
+  }
+  return list;
+}
+
+Status ListFrames(int browser_id, std::vector<FrameInfo>* frames) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  frames->clear();
+  if (!status.ok())
+    return status;
+  for (const CefRefPtr<FrameImpl>& frame : browser->frames()) {
+    FrameInfo info;
+    info.id = frame->GetIdentifier();
+    info.parent = frame->parent() ? frame->parent()->GetIdentifier() : 0;
+    info.name = frame->name();
+    info.url = frame->url();
+    info.main = frame->IsMain();
+    CefRefPtr<V8ContextImpl> context = frame->context();
+    info.has_query = context && context->FindQueryFunction(kQueryFunction);
+    info.context = context ? context->id() : 0;
+    frames->push_back(info);
+  }
+  return status;
+}
+
+Status SendQuery(int browser_id, std::int64_t frame_id, const std::string& request,
+                 bool persistent, int* query_id) {
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> frame;
+  Status status = FindTarget(browser_id, frame_id, &browser, &frame);
+  if (!status.ok())
+    return status;
+  CefRefPtr<V8ContextImpl> context = frame->context();
+  const QueryFunction* found = context ? context->FindQueryFunction(kQueryFunction) : nullptr;
+  if (!found)
+    return Error("no cefQuery");
+  const QueryFunction query_function = *found;
+  auto record = std::make_shared<QueryRecord>();
+  record->frame = frame->GetIdentifier();
+  record->request = request;
+  record->persistent = persistent;
+  PageQuery query;
+  query.request = request;
+  query.persistent = persistent;
+  query.callbacks = std::make_shared<RecordingCallbacks>(record);
+  int id = 0;
+  {
+    ScopedCurrentContext current(context);
+    id = query_function(query);
+  }
+  if (id <= 0)
+    return Error("no cefQuery");
+  record->id = id;
+  Queries()[id] = record;
+  *query_id = id;
+  return status;
+}
+
+Status GetQuery(int query_id, QueryRecord* record) {
+  auto it = Queries().find(query_id);
+  if (it == Queries().end())
+    return Error("no such query");
+  *record = *it->second;
+  return Status();
+}
+
+Status CancelQuery(int browser_id, std::int64_t frame_id, int query_id,
+                   bool* canceled) {
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> frame;
+  Status status = FindTarget(browser_id, frame_id, &browser, &frame);
+  if (!status.ok())
+    return status;
+  CefRefPtr<V8ContextImpl> context = frame->context();
+  const CancelFunction* found =
+      context ? context->FindCancelFunction(kCancelFunction) : nullptr;
+  if (!found)
+    return Error("no cefQuery");
+  const CancelFunction cancel_function = *found;
+  ScopedCurrentContext current(context);
+  *canceled = cancel_function(query_id);
+  return status;
+}
+
+Status AddFrame(int browser_id, std::int64_t parent_id, const std::string& name,
+                const std::string& url, std::int64_t* frame_id, int* navigation) {
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> parent;
+  Status status = FindTarget(browser_id, parent_id, &browser, &parent);
+  if (!status.ok())
+    return status;
+  CefRefPtr<FrameImpl> frame = browser->AddSubFrame(parent, name);
+  *frame_id = frame->GetIdentifier();
+  *navigation = StartNavigation(frame, url);
+  return status;
+}
+
+Status Navigate(int browser_id, std::int64_t frame_id, const std::string& url,
+                int* navigation) {
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> frame;
+  Status status = FindTarget(browser_id, frame_id, &browser, &frame);
+  if (status.ok())
+    *navigation = StartNavigation(frame, url);
+  return status;
+}
+
+Status FailLoad(int browser_id, std::int64_t frame_id, const std::string& url,
+                int error_code, const std::string& error_text, int* navigation) {
+  // Codes the error enumeration can hold; others would not be valid values.
+  if (error_code < -512 || error_code > 0)
+    return Error("bad field: error_code");
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> frame;
+  Status status = FindTarget(browser_id, frame_id, &browser, &frame);
+  if (status.ok())
+    *navigation = StartFailedLoad(frame, url, error_code, error_text);
+  return status;
+}
+
+Status RequestPopup(int browser_id, std::int64_t frame_id,
+                    const PopupRequest& request, PopupRecord* result) {
+  if (request.disposition < WOD_UNKNOWN || request.disposition > WOD_IGNORE_ACTION)
+    return Error("bad field: disposition");
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> frame;
+  Status status = FindTarget(browser_id, frame_id, &browser, &frame);
+  if (status.ok())
+    *result = browser->RequestPopup(frame, request);
+  return status;
+}
+
+Status ListPopups(int browser_id, std::vector<PopupRecord>* popups) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (status.ok())
+    *popups = browser->popups();
+  return status;
+}
+
+Status PressKey(int browser_id, int key_code, unsigned modifiers, int repeat,
+                bool* reached_page) {
+  if (key_code < 1 || key_code > 254)
+    return Error("bad field: key_code");
+  if (repeat < 1 || repeat > kMaxKeyRepeat)
+    return Error("bad field: repeat");
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (!status.ok())
+    return status;
+  HWND page = browser->page_window();
+  if (!page)
+    return Error("no browser");
+  const bool alt = (modifiers & EVENTFLAG_ALT_DOWN) != 0;
+  const UINT down = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+  const UINT up = alt ? WM_SYSKEYUP : WM_KEYUP;
+  const UINT scan = MapVirtualKeyW(static_cast<UINT>(key_code), MAPVK_VK_TO_VSC);
+  // Key data: repeat count 1, scan code, context bit for alt; later downs are
+  // auto-repeats (previous state down), the up has both transition bits.
+  const LPARAM data = 1 | static_cast<LPARAM>(scan << 16) | (alt ? (1 << 29) : 0);
+  ScopedModifiers held(modifiers);
+  *reached_page = false;
+  for (int i = 0; i < repeat && IsWindow(page); ++i) {
+    const std::size_t before = browser->page_keys().size();
+    SendMessageW(page, down, static_cast<WPARAM>(key_code), data | (i > 0 ? (1 << 30) : 0));
+    *reached_page = browser->page_keys().size() > before;
+  }
+  if (IsWindow(page)) {
+    SendMessageW(page, up, static_cast<WPARAM>(key_code),
+                 data | (1 << 30) | static_cast<LPARAM>(1u << 31));
+  }
+  return status;
+}
+
+Status PageKeys(int browser_id, std::vector<KeyRecord>* keys) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (status.ok())
+    *keys = browser->page_keys();
+  return status;
+}
+
+Status ListScripts(int browser_id, std::int64_t frame_id,
+                   std::vector<ScriptRecord>* scripts) {
+  CefRefPtr<BrowserImpl> browser;
+  CefRefPtr<FrameImpl> frame;
+  Status status = FindTarget(browser_id, frame_id, &browser, &frame);
+  if (status.ok())
+    *scripts = frame->scripts();
+  return status;
+}
+
+Status ZoomLevel(int browser_id, double* level) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (status.ok())
+    *level = browser->zoom_level();
+  return status;
+}
+
+Status CloseBrowserWindow(int browser_id) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (!status.ok())
+    return status;
+  if (!browser->window())
+    return Error("no browser");
+  PostMessageW(browser->window(), WM_CLOSE, 0, 0);
+  return status;
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!done()) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          deadline - Clock::now()).count();
+    if (left <= 0)
+      return false;
+    if (RunOneUiMessage(static_cast<int>(left < 50 ? left : 50)) == PumpResult::kQuit)
+      return done();
+  }
+  return true;
+}
+
+}  // namespace standin

@@ -1,0 +1,112 @@
+// Process model and the engine's life: CefExecuteProcess, CefInitialize,
+// CefRunMessageLoop / CefQuitMessageLoop, CefShutdown.
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "child_process.h"
+#include "engine_fixture.h"
+#include "include/cef_command_line.h"
+#include "include/cef_task.h"
+
+namespace standin_test {
+namespace {
+
+CefMainArgs MainArgs() {
+  return CefMainArgs(GetModuleHandleW(nullptr));
+}
+
+TEST(ExecuteProcessTest, BrowserProcessGetsMinusOneAndTheAppIsNotCalled) {
+  Events().clear();
+  CefRefPtr<TestApp> app = new TestApp();
+  EXPECT_EQ(CefExecuteProcess(MainArgs(), app.get(), nullptr), -1);
+  EXPECT_TRUE(Events().empty());
+}
+
+TEST(ExecuteProcessTest, SubProcessRunsTheAppWithItsTypeAndExitsWithZero) {
+  const char* const types[] = {"renderer", "gpu-process"};
+  for (const char* type : types) {
+    SCOPED_TRACE(type);
+    const std::wstring report = TempFilePath(L"sub");
+    std::wstring arguments = L"--type=" + std::wstring(type, type + strlen(type)) +
+                             L" --standin-report=\"" + report + L"\"";
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(STANDIN_SAMPLE_EXE, arguments));
+    DWORD exit_code = 1;
+    ASSERT_TRUE(child.Wait(20000, &exit_code)) << "a sub-process must not open a window";
+    EXPECT_EQ(exit_code, 0u);
+    std::ifstream in(report.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), type);
+    in.close();
+    DeleteFileW(report.c_str());
+  }
+}
+
+TEST(InitializeTest, RefusesASettingsStructOfAnotherSize) {
+  Events().clear();
+  CefRefPtr<TestApp> app = new TestApp();
+  CefSettings settings;
+  settings.size -= 4;
+  EXPECT_FALSE(CefInitialize(MainArgs(), settings, app.get(), nullptr));
+  EXPECT_TRUE(Events().empty());
+  CefWindowInfo info;
+  EXPECT_FALSE(CefBrowserHost::CreateBrowser(info, new TestClient(), "https://x.example/",
+                                             CefBrowserSettings(), NULL))
+      << "no browser without an engine";
+}
+
+TEST(InitializeTest, RunsCommandLineHookAtOnceAndContextInitializedFromTheLoop) {
+  Events().clear();
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring root = std::wstring(temp) + L"standin-cache-" +
+                            std::to_wstring(GetCurrentProcessId());
+  const std::wstring cache = root + L"\\a\\b";
+  CefRefPtr<TestApp> app = new TestApp();
+  CefSettings settings;
+  cef_string_set(cache.c_str(), cache.size(), &settings.cache_path, true);
+  ASSERT_TRUE(CefInitialize(MainArgs(), settings, app.get(), nullptr));
+
+  EXPECT_EQ(Events(), std::vector<std::string>{"OnBeforeCommandLineProcessing ''"});
+  ASSERT_TRUE(app->command_line);
+  EXPECT_FALSE(app->command_line->IsReadOnly());
+  EXPECT_TRUE(app->command_line->HasSwitches() || !app->command_line->GetProgram().empty());
+  EXPECT_NE(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(CefInitialize(MainArgs(), settings, app.get(), nullptr)) << "already running";
+
+  // OnContextInitialized comes from the loop; CefQuitMessageLoop ends the loop.
+  EXPECT_FALSE(CefPostTask(TID_UI, nullptr));
+  struct Quit : public CefTask {
+    void Execute() override {
+      Record("quit");
+      CefQuitMessageLoop();
+    }
+    IMPLEMENT_REFCOUNTING(Quit);
+  };
+  EXPECT_TRUE(CefPostTask(TID_UI, new Quit()));
+  CefRunMessageLoop();
+  EXPECT_EQ(Events(), (std::vector<std::string>{"OnBeforeCommandLineProcessing ''",
+                                                "OnContextInitialized", "quit"}));
+  CefShutdown();
+  RemoveDirectoryW(cache.c_str());
+  RemoveDirectoryW((root + L"\\a").c_str());
+  RemoveDirectoryW(root.c_str());
+}
+
+TEST(InitializeTest, CanStartAgainAfterShutdown) {
+  for (int round = 0; round < 2; ++round) {
+    CefRefPtr<TestApp> app = new TestApp();
+    ASSERT_TRUE(CefInitialize(MainArgs(), CefSettings(), app.get(), nullptr));
+    EXPECT_TRUE(CefCurrentlyOn(TID_UI));
+    CefShutdown();
+    EXPECT_FALSE(CefCurrentlyOn(TID_UI));
+  }
+}
+
+}  // namespace
+}  // namespace standin_test
