@@ -14,7 +14,8 @@ endif()
 file(GLOB_RECURSE CEF_WRAPPER_SOURCES CONFIGURE_DEPENDS
   ${CEF_ROOT}/libcef_dll/*.cc)
 add_library(libcef_dll_wrapper STATIC ${CEF_WRAPPER_SOURCES})
-target_include_directories(libcef_dll_wrapper PUBLIC ${CEF_ROOT})
+# SYSTEM: the SDK's default-bodied handlers trip our warnings-as-errors.
+target_include_directories(libcef_dll_wrapper SYSTEM PUBLIC ${CEF_ROOT})
 target_compile_definitions(libcef_dll_wrapper
   PUBLIC USING_CEF_SHARED
   PRIVATE WRAPPING_CEF_SHARED NOMINMAX WIN32_LEAN_AND_MEAN)

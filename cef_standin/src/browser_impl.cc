@@ -242,7 +242,7 @@ void BrowserImpl::Abandon() {
   for (const CefRefPtr<FrameImpl>& frame : frames_) {
     CefRefPtr<V8ContextImpl> context = frame->SwapContext(NULL);
     if (context)
-      context->Release();
+      context->Invalidate();
     frame->Detach();
   }
   DestroyWindows();

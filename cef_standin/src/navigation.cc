@@ -138,7 +138,7 @@ void ReleaseFrameContext(CefRefPtr<FrameImpl> frame) {
     ScopedCurrentContext current(context);
     renderer->OnContextReleased(browser, frame.get(), context.get());
   }
-  context->Release();
+  context->Invalidate();
 }
 
 bool NavigationDone(int navigation) {

@@ -21,7 +21,7 @@ std::vector<CefRefPtr<CefV8Context>>& ContextStack() {
 V8ContextImpl::V8ContextImpl(FrameImpl* frame)
     : id_(next_context_id++), frame_(frame) {}
 
-void V8ContextImpl::Release() {
+void V8ContextImpl::Invalidate() {
   frame_ = nullptr;
   query_functions_.clear();
   cancel_functions_.clear();

@@ -43,7 +43,7 @@ class V8ContextImpl : public CefV8Context {
   int id() const { return id_; }
   FrameImpl* frame() const { return frame_; }
   // The frame dropped this context (navigation or close).
-  void Release();
+  void Invalidate();
 
   // Installing under a name that exists replaces it, as an assignment would.
   void SetQueryFunction(const std::string& name, QueryFunction function);

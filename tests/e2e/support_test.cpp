@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "support/junction.h"
 #include "support/message_box.h"
@@ -250,9 +252,6 @@ class SupportSample : public testing::Test {
     ASSERT_TRUE(process_.Start(dir_.PathOf(L"sample.exe"),
                                L"--url=https://sample.test/start"));
     ASSERT_TRUE(channel_.Connect(process_));
-    const auto ready = channel_.WaitReady();
-    ASSERT_TRUE(ready.ok());
-    ASSERT_TRUE(*ready) << "the sample's page never became ready";
   }
 
   TempDir dir_;
@@ -261,10 +260,14 @@ class SupportSample : public testing::Test {
 };
 
 TEST_F(SupportSample, WindowSeenFromOutsideMatchesTheEngine) {
-  const auto browsers = channel_.Browsers();
-  ASSERT_TRUE(browsers.ok());
-  ASSERT_EQ(browsers->size(), 1u);
-  const BrowserRecord& browser = browsers->front();
+  const auto found = PollUntil([&]() -> std::optional<BrowserRecord> {
+    const auto browsers = channel_.Browsers();
+    if (!browsers || browsers->empty())
+      return std::nullopt;
+    return browsers->front();
+  });
+  ASSERT_TRUE(found) << "the sample never made a browser";
+  const BrowserRecord& browser = *found;
 
   const auto window = WaitForTopLevelWindow(
       process_.id(),
@@ -289,6 +292,9 @@ TEST_F(SupportSample, WindowSeenFromOutsideMatchesTheEngine) {
 }
 
 TEST_F(SupportSample, ActsAsPageAndUser) {
+  const auto ready = channel_.WaitReady();
+  ASSERT_TRUE(ready.ok());
+  ASSERT_TRUE(*ready) << "the sample's page never became ready";
   const auto pid = channel_.Ping();
   ASSERT_TRUE(pid.ok());
   EXPECT_EQ(*pid, process_.id());

@@ -1,4 +1,5 @@
-// An opaque list of strings for the function interface.
+// An opaque list of strings for the function interface. Values are copied
+// in and out; a NULL list or value makes a call do nothing.
 
 #ifndef CEF_INCLUDE_INTERNAL_CEF_STRING_LIST_H_
 #define CEF_INCLUDE_INTERNAL_CEF_STRING_LIST_H_
