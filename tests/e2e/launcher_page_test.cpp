@@ -8,12 +8,13 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "page_channel.h"
+#include "support/page_channel.h"
 #include "product_config.h"
-#include "process.h"
-#include "temp_dir.h"
-#include "window_info.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/window_info.h"
 
 namespace {
 
@@ -93,8 +94,9 @@ TEST_F(LauncherPageTest, PopUpsNavigateTheFrameThatAskedAndOpenNoWindow) {
     EXPECT_TRUE(popup->canceled);
     EXPECT_FALSE(popup->opened);
     EXPECT_TRUE(e2e::PollUntil([&] { return UrlOf(c.frame) == c.url; })) << UrlOf(c.frame);
-    if (c.frame != main)
+    if (c.frame != main) {
       EXPECT_EQ(UrlOf(main), mainUrlBefore);
+    }
     EXPECT_EQ(e2e::TopLevelWindows(launcher_.id()).size(), 1u);
   }
 }
@@ -112,34 +114,41 @@ TEST_F(LauncherPageTest, QueriesReachTheBrowserSideAndAreDeclined) {
 TEST_F(LauncherPageTest, PageEnvironmentScriptRunsInEveryFrameContext) {
   const std::string script = ReadFile(PAGE_ENVIRONMENT_JS_PATH);
   ASSERT_FALSE(script.empty());
-  auto sub = channel_.AddFrame("https://play.zelmora.example/inner", "inner");
-  ASSERT_TRUE(sub.ok());
-  ASSERT_TRUE(channel_.Navigate("https://play.zelmora.example/second").ok());
 
-  const struct {
-    const char* who;
-    int64_t frame;
-    size_t contexts;  // script contexts the frame has had so far
-  } cases[] = {{"main frame", MainFrameId(), 2}, {"sub-frame", sub->frame, 1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.who);
-    auto scripts = channel_.Scripts(Target::Frame(c.frame));
+  // Runs of the script in a frame, each in a script context of its own, with
+  // the frame's URL of that moment as script URL and line 0.
+  auto expectRuns = [&](int64_t frame, const std::string& url, size_t contexts) {
+    auto scripts = channel_.Scripts(Target::Frame(frame));
     ASSERT_TRUE(scripts.ok());
-    size_t runs = 0;
+    std::vector<int64_t> seen;
     for (const e2e::ScriptRecord& s : *scripts) {
       if (s.code != script)
         continue;
-      ++runs;
+      ASSERT_TRUE(s.context.has_value());
+      seen.push_back(*s.context);
       EXPECT_EQ(s.start_line, 0);
-      EXPECT_TRUE(s.context.has_value());
+      if (seen.size() == contexts) {
+        EXPECT_EQ(s.script_url, url);
+      }
     }
-    EXPECT_EQ(runs, c.contexts);
+    EXPECT_EQ(seen.size(), contexts);
+    for (size_t i = 1; i < seen.size(); ++i)
+      EXPECT_NE(seen[i], seen[i - 1]);
+  };
+
+  const int64_t main = MainFrameId();
+  {
+    SCOPED_TRACE("sub-frame");
+    auto sub = channel_.AddFrame("https://play.zelmora.example/inner", "inner");
+    ASSERT_TRUE(sub.ok());
+    expectRuns(sub->frame, "https://play.zelmora.example/inner", 1);
   }
-  // The script URL is the frame's own URL at the time its context was created.
-  auto scripts = channel_.Scripts(Target::Frame(sub->frame));
-  ASSERT_TRUE(scripts.ok() && !scripts->empty());
-  EXPECT_EQ(scripts->back().script_url, "https://play.zelmora.example/inner");
-  // And every frame has cefQuery once the router saw its context.
+  {
+    SCOPED_TRACE("main frame after a navigation");
+    ASSERT_TRUE(channel_.Navigate("https://play.zelmora.example/second").ok());
+    expectRuns(main, "https://play.zelmora.example/second", 2);
+  }
+  // Every frame has cefQuery once the router saw its context.
   auto frames = channel_.Frames();
   ASSERT_TRUE(frames.ok());
   for (const e2e::FrameRecord& f : *frames)

@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "message_box.h"
-#include "pe_image.h"
-#include "process.h"
-#include "screen.h"
-#include "temp_dir.h"
-#include "window_info.h"
+#include "support/message_box.h"
+#include "support/pe_image.h"
+#include "support/process.h"
+#include "support/screen.h"
+#include "support/temp_dir.h"
+#include "support/window_info.h"
 
 namespace {
 
@@ -102,13 +102,21 @@ TEST_F(LauncherStartupTest, OpensTheMainWindowWithAnAcceptablePlugin) {
     SCOPED_TRACE(c.name);
     e2e::TempDir dir;
     ASSERT_TRUE(dir.CopyIn(LAUNCHER_EXE));
-    if (c.write)
+    if (c.write) {
       ASSERT_TRUE(dir.WriteBytes(kPlugin, c.bytes));
+    }
     e2e::Process launcher;
     ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
-    const auto window = e2e::WaitForTopLevelWindow(
+    auto window = e2e::WaitForTopLevelWindow(
         launcher.id(), [](const e2e::WindowInfo& w) { return w.class_name != L"#32770"; });
     ASSERT_TRUE(window.has_value()) << "no main window";
+    // The system gives every new top-level window a caption; the launcher
+    // takes it away once the browser exists.
+    ASSERT_TRUE(e2e::WaitForWindow(
+        window->handle, [](const e2e::WindowInfo& w) { return !e2e::HasStyle(w, WS_DLGFRAME); },
+        "caption removed"));
+    window = e2e::DescribeWindow(window->handle);
+    ASSERT_TRUE(window.has_value());
     EXPECT_FALSE(e2e::FindMessageBox(launcher.id()).has_value());
     ExpectMainWindow(*window);
     EXPECT_TRUE(dir.Exists(L"cache"));

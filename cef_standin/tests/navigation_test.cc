@@ -1,0 +1,164 @@
+// Load events: their order, that they come from the message loop, sub-frames,
+// failed loads, and the scripts recorded per frame and context.
+
+#include "engine_fixture.h"
+
+namespace standin_test {
+namespace {
+
+using standin::FrameInfo;
+using standin::ScriptRecord;
+
+const std::vector<std::string> kLoadEvents = {
+    "OnLoadingStateChange", "OnLoadStart", "OnLoadEnd", "OnLoadError",
+    "OnContextCreated",     "OnContextReleased"};
+
+class NavigationTest : public EngineTest {
+ protected:
+  void Navigate(int64 frame, const std::string& url) {
+    int navigation = 0;
+    ASSERT_TRUE(standin::Navigate(BrowserId(), frame, url, &navigation).ok());
+    Pump([&] { return standin::NavigationDone(navigation); });
+  }
+
+  int64 AddFrame(int64 parent, const std::string& name, const std::string& url) {
+    int64 frame = 0;
+    int navigation = 0;
+    EXPECT_TRUE(standin::AddFrame(BrowserId(), parent, name, url, &frame, &navigation).ok());
+    Pump([&] { return standin::NavigationDone(navigation); });
+    return frame;
+  }
+
+  std::vector<FrameInfo> Frames() {
+    std::vector<FrameInfo> frames;
+    EXPECT_TRUE(standin::ListFrames(BrowserId(), &frames).ok());
+    return frames;
+  }
+};
+
+TEST_F(NavigationTest, FirstLoadFollowsCreationInOrder) {
+  Open("https://site.example/start");
+  const std::string main = Id(MainFrameId());
+  EXPECT_EQ(EventsStartingWith({"OnAfterCreated", "OnLoad", "OnContextCreated"}),
+            (std::vector<std::string>{"OnAfterCreated", "OnLoadingStateChange 1",
+                                      "OnLoadStart " + main + " https://site.example/start",
+                                      "OnContextCreated " + main, "OnLoadEnd " + main + " 200",
+                                      "OnLoadingStateChange 0"}));
+}
+
+TEST_F(NavigationTest, NavigationReleasesTheOldContextBeforeCreatingTheNew) {
+  Open();
+  const std::string main = Id(MainFrameId());
+  std::vector<FrameInfo> before = Frames();
+  Events().clear();
+  client_->browser->GetMainFrame()->LoadURL("https://site.example/two");
+  EXPECT_TRUE(Events().empty()) << "load events come from the message loop";
+  EXPECT_EQ(client_->browser->GetMainFrame()->GetURL().ToString(), "https://site.example/")
+      << "the URL changes when the load starts";
+  Pump([&] { return Happened("OnLoadingStateChange 0"); });
+  EXPECT_EQ(EventsStartingWith(kLoadEvents),
+            (std::vector<std::string>{"OnLoadingStateChange 1",
+                                      "OnLoadStart " + main + " https://site.example/two",
+                                      "OnContextReleased " + main, "OnContextCreated " + main,
+                                      "OnLoadEnd " + main + " 200", "OnLoadingStateChange 0"}));
+  std::vector<FrameInfo> after = Frames();
+  EXPECT_NE(after[0].context, before[0].context);
+  EXPECT_EQ(after[0].url, "https://site.example/two");
+}
+
+TEST_F(NavigationTest, SubFramesLoadAndGoAwayWithTheirMainDocument) {
+  Open();
+  const int64 main = MainFrameId();
+  Events().clear();
+  const int64 child = AddFrame(0, "game", "https://game.example/");
+  const int64 grandchild = AddFrame(child, "ad", "https://ads.example/");
+  EXPECT_EQ(EventsStartingWith({"OnLoadStart", "OnContextCreated", "OnLoadEnd"}),
+            (std::vector<std::string>{
+                "OnLoadStart " + Id(child) + " https://game.example/", "OnContextCreated " + Id(child),
+                "OnLoadEnd " + Id(child) + " 200",
+                "OnLoadStart " + Id(grandchild) + " https://ads.example/",
+                "OnContextCreated " + Id(grandchild), "OnLoadEnd " + Id(grandchild) + " 200"}));
+
+  CefRefPtr<CefFrame> frame = client_->browser->GetFrame(grandchild);
+  ASSERT_TRUE(frame);
+  EXPECT_FALSE(frame->IsMain());
+  EXPECT_EQ(frame->GetParent()->GetIdentifier(), child);
+  EXPECT_EQ(frame->GetName().ToString(), "ad");
+  EXPECT_EQ(client_->browser->GetFrame("game")->GetIdentifier(), child);
+  EXPECT_EQ(client_->browser->GetFrameCount(), 3u);
+
+  Events().clear();
+  Navigate(0, "https://site.example/next");
+  EXPECT_EQ(EventsStartingWith({"OnContextReleased"}),
+            (std::vector<std::string>{"OnContextReleased " + Id(grandchild),
+                                      "OnContextReleased " + Id(child),
+                                      "OnContextReleased " + Id(main)}));
+  EXPECT_EQ(client_->browser->GetFrameCount(), 1u);
+  EXPECT_FALSE(frame->IsValid());
+  EXPECT_FALSE(frame->GetBrowser());
+}
+
+TEST_F(NavigationTest, FailedLoadReportsTheErrorAndKeepsThePage) {
+  Open();
+  const int64 main = MainFrameId();
+  std::vector<FrameInfo> before = Frames();
+  Events().clear();
+  int navigation = 0;
+  ASSERT_TRUE(standin::FailLoad(BrowserId(), 0, "https://down.example/", -105,
+                                "net::ERR_NAME_NOT_RESOLVED", &navigation).ok());
+  Pump([&] { return standin::NavigationDone(navigation); });
+  EXPECT_EQ(EventsStartingWith(kLoadEvents),
+            (std::vector<std::string>{
+                "OnLoadingStateChange 1",
+                "OnLoadError " + Id(main) + " -105 net::ERR_NAME_NOT_RESOLVED https://down.example/",
+                "OnLoadingStateChange 0"}));
+  EXPECT_EQ(Frames()[0].url, before[0].url);
+  EXPECT_EQ(Frames()[0].context, before[0].context);
+  EXPECT_EQ(standin::FailLoad(BrowserId(), 0, "x", -600, "", &navigation).error,
+            "bad field: error_code");
+}
+
+TEST_F(NavigationTest, ANewerNavigationReplacesOneUnderWay) {
+  Open();
+  const int64 main = MainFrameId();
+  Events().clear();
+  int first = 0, second = 0;
+  ASSERT_TRUE(standin::Navigate(BrowserId(), 0, "https://site.example/a", &first).ok());
+  ASSERT_TRUE(standin::Navigate(BrowserId(), 0, "https://site.example/b", &second).ok());
+  Pump([&] { return standin::NavigationDone(first) && standin::NavigationDone(second); });
+  Settle();
+  EXPECT_FALSE(Happened("OnLoadStart " + Id(main) + " https://site.example/a"));
+  EXPECT_EQ(EventsStartingWith({"OnLoadingStateChange", "OnLoadEnd"}),
+            (std::vector<std::string>{"OnLoadingStateChange 1", "OnLoadEnd " + Id(main) + " 200",
+                                      "OnLoadingStateChange 0"}));
+  EXPECT_FALSE(client_->browser->IsLoading());
+}
+
+TEST_F(NavigationTest, ScriptsAreRecordedPerFrameWithTheirContext) {
+  Open("https://site.example/");
+  CefRefPtr<CefFrame> main = client_->browser->GetMainFrame();
+  const int first_context = Frames()[0].context;
+  main->ExecuteJavaScript("one();", "https://site.example/", 0);
+  Navigate(0, "https://site.example/again");
+  main->ExecuteJavaScript("two();", "https://script.example/x.js", 12);
+  const int64 sub = AddFrame(0, "f", "https://f.example/");
+  client_->browser->GetFrame(sub)->ExecuteJavaScript("three();", "", 0);
+
+  std::vector<ScriptRecord> scripts;
+  ASSERT_TRUE(standin::ListScripts(BrowserId(), 0, &scripts).ok());
+  ASSERT_EQ(scripts.size(), 2u);
+  EXPECT_EQ(scripts[0].code, "one();");
+  EXPECT_EQ(scripts[0].script_url, "https://site.example/");
+  EXPECT_EQ(scripts[0].start_line, 0);
+  EXPECT_EQ(scripts[0].context, first_context);
+  EXPECT_EQ(scripts[1].code, "two();");
+  EXPECT_EQ(scripts[1].script_url, "https://script.example/x.js");
+  EXPECT_EQ(scripts[1].start_line, 12);
+  EXPECT_EQ(scripts[1].context, Frames()[0].context);
+  ASSERT_TRUE(standin::ListScripts(BrowserId(), sub, &scripts).ok());
+  ASSERT_EQ(scripts.size(), 1u);
+  EXPECT_EQ(scripts[0].code, "three();");
+}
+
+}  // namespace
+}  // namespace standin_test
