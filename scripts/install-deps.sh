@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 apt_packages=(
   cmake ninja-build g++ python3 git
   g++-mingw-w64-i686-posix wine wine32:i386
-  xvfb xdotool imagemagick x11-utils
+  xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
   chromium
 )

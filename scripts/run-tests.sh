@@ -47,6 +47,20 @@ need() {  # suite file: a suite that was not built is a failure, not a silent sk
   echo "$1: $2 was not built"; record "$1" 0 1; return 1
 }
 
+# Plain "N passed, N failed" closing line.
+run_plain() {
+  local suite=$1; shift
+  local log="$logdir/$suite.log" rc pass fail
+  echo "== $suite: $*"
+  timeout 300 "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
+  read -r pass fail < <(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log" | tail -n1)
+  pass=${pass:-0}; fail=${fail:-0}
+  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "$suite: exit status $rc"; fi
+  record "$suite" "$pass" "$fail"
+}
+
+run_plain binaries scripts/check-binaries.sh "$build"
+
 need native "$build/native/tests/native/native_tests" &&
   run_gtest native "$build/native/tests/native/native_tests"
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "command_line_impl.h"
 #include "engine.h"
 #include "include/cef_app.h"
 #include "include/cef_browser_process_handler.h"
@@ -17,28 +18,22 @@ namespace standin {
 
 namespace {
 
-CefRefPtr<CefCommandLine> ProcessCommandLine() {
-  CefRefPtr<CefCommandLine> command_line = CefCommandLine::CreateCommandLine();
-  if (command_line)
-    command_line->InitFromString(GetCommandLineW());
-  return command_line;
-}
-
-// The command line the browser process hands to the application: the global
-// one, so switches the application adds are seen by everyone who reads it later.
-CefRefPtr<CefCommandLine> BrowserCommandLine(bool args_disabled) {
-  CefRefPtr<CefCommandLine> global = CefCommandLine::GetGlobalCommandLine();
-  if (!global)
-    global = ProcessCommandLine();
-  if (!global)
-    return NULL;
+// The application may change the browser process's command line only while
+// OnBeforeCommandLineProcessing runs; afterwards everyone sees it read-only.
+void RunCommandLineHook(CefRefPtr<CefApp> application, bool args_disabled) {
+  CefRefPtr<CefCommandLineImpl> view = CefCommandLineImpl::CreateGlobalView(false);
+  if (!view)
+    return;
   if (args_disabled) {
     CefRefPtr<CefCommandLine> bare = CefCommandLine::CreateCommandLine();
-    if (bare)
-      bare->SetProgram(global->GetProgram());
-    return bare;
+    if (bare) {
+      bare->SetProgram(view->GetProgram());
+      application->OnBeforeCommandLineProcessing(CefString(), bare);
+    }
+  } else {
+    application->OnBeforeCommandLineProcessing(CefString(), view.get());
   }
-  return global->IsReadOnly() ? global->Copy() : global;
+  view->Detach();
 }
 
 // Creates the folder and every missing parent, like the real engine does with
@@ -64,7 +59,8 @@ std::wstring FromCefString(const cef_string_t& value) {
 
 int CefExecuteProcess(const CefMainArgs& /*args*/, CefRefPtr<CefApp> application,
                       void* /*windows_sandbox_info*/) {
-  CefRefPtr<CefCommandLine> command_line = standin::ProcessCommandLine();
+  CefRefPtr<CefCommandLineImpl> global = CefCommandLineImpl::CreateGlobalView(true);
+  CefRefPtr<CefCommandLine> command_line = global ? global->Copy() : NULL;
   if (!command_line)
     return -1;
   const CefString process_type = command_line->GetSwitchValue("type");
@@ -73,7 +69,7 @@ int CefExecuteProcess(const CefMainArgs& /*args*/, CefRefPtr<CefApp> application
   // A sub-process has no work here beyond what the application does with its
   // command line; it ends at once with success.
   if (application)
-    application->OnBeforeCommandLineProcessing(process_type, command_line->Copy());
+    application->OnBeforeCommandLineProcessing(process_type, command_line);
   return 0;
 }
 
@@ -83,10 +79,8 @@ bool CefInitialize(const CefMainArgs& /*args*/, const CefSettings& settings,
     return false;
   if (!standin::StartUiThread())
     return false;
-  CefRefPtr<CefCommandLine> command_line =
-      standin::BrowserCommandLine(settings.command_line_args_disabled != 0);
-  if (application && command_line)
-    application->OnBeforeCommandLineProcessing(CefString(), command_line);
+  if (application)
+    standin::RunCommandLineHook(application, settings.command_line_args_disabled != 0);
   const std::wstring cache_path = standin::FromCefString(settings.cache_path);
   if (!cache_path.empty())
     standin::CreateFolderTree(cache_path);

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -50,11 +53,16 @@ class ScopedHandle {
   HANDLE handle_ = nullptr;
 };
 
+struct Client {
+  std::thread thread;
+  std::shared_ptr<std::atomic<bool>> finished;
+};
+
 struct ChannelState {
   std::mutex lock;
   ScopedHandle stop;  // manual-reset event, set by Stop
   std::thread listener;
-  std::vector<std::thread> clients;
+  std::vector<Client> clients;
 };
 
 ChannelState& State() {
@@ -203,6 +211,20 @@ ScopedHandle CreateInstance() {
       kPipeBuffer, kPipeBuffer, 0, nullptr));
 }
 
+// Listener thread, under the state lock: joins the threads of clients that left,
+// so a long run with many connections keeps no dead threads.
+void ReapFinishedClients() {
+  std::vector<Client>& clients = State().clients;
+  for (auto it = clients.begin(); it != clients.end();) {
+    if (*it->finished) {
+      it->thread.join();
+      it = clients.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 void Listen(ScopedHandle first, HANDLE stop) {
   ScopedHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   ScopedHandle pipe = std::move(first);
@@ -223,8 +245,14 @@ void Listen(ScopedHandle first, HANDLE stop) {
       pipe.reset(nullptr);
       continue;
     }
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([finished](ScopedHandle client, HANDLE stop_event) {
+      ServeClient(std::move(client), stop_event);
+      *finished = true;
+    }, std::move(pipe), stop);
     std::lock_guard<std::mutex> guard(State().lock);
-    State().clients.emplace_back(ServeClient, std::move(pipe), stop);
+    ReapFinishedClients();
+    State().clients.push_back(Client{std::move(thread), finished});
   }
 }
 
@@ -258,13 +286,13 @@ void StopPageChannel() {
   }
   if (listener.joinable())
     listener.join();
-  std::vector<std::thread> clients;
+  std::vector<Client> clients;
   {
     std::lock_guard<std::mutex> guard(State().lock);
     clients.swap(State().clients);
   }
-  for (std::thread& client : clients)
-    client.join();
+  for (Client& client : clients)
+    client.thread.join();
   std::lock_guard<std::mutex> guard(State().lock);
   State().stop.reset(nullptr);
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "command_line_impl.h"
 #include "engine_fixture.h"
 #include "include/cef_command_line.h"
 #include "include/cef_task.h"
@@ -24,6 +25,47 @@ TEST(ExecuteProcessTest, BrowserProcessGetsMinusOneAndTheAppIsNotCalled) {
   CefRefPtr<TestApp> app = new TestApp();
   EXPECT_EQ(CefExecuteProcess(MainArgs(), app.get(), nullptr), -1);
   EXPECT_TRUE(Events().empty());
+}
+
+// Plays another process's command line for the length of a test.
+class ScopedProcessCommandLine {
+ public:
+  explicit ScopedProcessCommandLine(const wchar_t* line) {
+    CefCommandLineImpl::ResetGlobalFromString(line);
+  }
+  ~ScopedProcessCommandLine() { CefCommandLineImpl::ResetGlobalFromString(GetCommandLineW()); }
+};
+
+TEST(ExecuteProcessTest, TypeSwitchMakesASubProcessThatGetsACopyOfItsCommandLine) {
+  struct Case {
+    const wchar_t* line;
+    int exit_code;
+    const char* type;  // null: browser process, the app is not called
+  };
+  const Case cases[] = {
+      {L"app.exe --type=renderer --lang=en", 0, "renderer"},
+      {L"app.exe /type=gpu-process --lang=en", 0, "gpu-process"},
+      {L"app.exe --TYPE=utility --lang=en", 0, "utility"},
+      {L"app.exe --type= --lang=en", -1, nullptr},
+      {L"app.exe --lang=en -- --type=renderer", -1, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.type ? c.type : "browser"));
+    ScopedProcessCommandLine process(c.line);
+    Events().clear();
+    CefRefPtr<TestApp> app = new TestApp();
+    EXPECT_EQ(CefExecuteProcess(MainArgs(), app.get(), nullptr), c.exit_code);
+    if (!c.type) {
+      EXPECT_TRUE(Events().empty());
+      continue;
+    }
+    EXPECT_EQ(Events(), std::vector<std::string>{"OnBeforeCommandLineProcessing '" +
+                                                 std::string(c.type) + "'"});
+    ASSERT_TRUE(app->command_line);
+    EXPECT_EQ(app->command_line->GetSwitchValue("lang").ToString(), "en");
+    EXPECT_FALSE(CefCommandLine::GetGlobalCommandLine()->HasSwitch("standin-test"))
+        << "the app changed a copy";
+  }
 }
 
 TEST(ExecuteProcessTest, SubProcessRunsTheAppWithItsTypeAndExitsWithZero) {
@@ -74,8 +116,10 @@ TEST(InitializeTest, RunsCommandLineHookAtOnceAndContextInitializedFromTheLoop) 
 
   EXPECT_EQ(Events(), std::vector<std::string>{"OnBeforeCommandLineProcessing ''"});
   ASSERT_TRUE(app->command_line);
-  EXPECT_FALSE(app->command_line->IsReadOnly());
-  EXPECT_TRUE(app->command_line->HasSwitches() || !app->command_line->GetProgram().empty());
+  EXPECT_FALSE(app->command_line->IsValid()) << "only valid during the call";
+  EXPECT_EQ(CefCommandLine::GetGlobalCommandLine()->GetSwitchValue("standin-test").ToString(),
+            "on")
+      << "the browser process's own command line took the app's switch";
   EXPECT_NE(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(CefInitialize(MainArgs(), settings, app.get(), nullptr)) << "already running";
 

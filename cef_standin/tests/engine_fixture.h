@@ -60,12 +60,13 @@ class TestApp : public CefApp,
  public:
   bool with_router = true;
   CefRefPtr<CefMessageRouterRendererSide> router;
-  CefRefPtr<CefCommandLine> command_line;  // the one seen in the browser process
+  CefRefPtr<CefCommandLine> command_line;  // the last one handed to the app
 
   void OnBeforeCommandLineProcessing(const CefString& process_type,
                                      CefRefPtr<CefCommandLine> line) override {
     Record("OnBeforeCommandLineProcessing '" + process_type.ToString() + "'");
     command_line = line;
+    line->AppendSwitchWithValue("standin-test", "on");
   }
   CefRefPtr<CefBrowserProcessHandler> GetBrowserProcessHandler() override {
     return this;

@@ -188,6 +188,44 @@ TEST_F(MessageRouterTest, CloseCancelsPendingQueriesWithoutPageCallbacks) {
   }
 }
 
+TEST_F(MessageRouterTest, BrowserLevelCancelsDropQueriesWithoutTellingThePage) {
+  Open();
+  int64 sub = 0;
+  int navigation = 0;
+  ASSERT_TRUE(standin::AddFrame(BrowserId(), 0, "sub", "https://sub.example/", &sub,
+                                &navigation).ok());
+  Pump([&] { return standin::NavigationDone(navigation); });
+  struct Case {
+    const char* name;
+    std::function<void(CefRefPtr<CefMessageRouterBrowserSide>, CefRefPtr<CefBrowser>)> hook;
+    bool cancels;
+  };
+  const Case cases[] = {
+      {"OnBeforeClose", [](auto r, auto b) { r->OnBeforeClose(b); }, true},
+      {"OnRenderProcessTerminated", [](auto r, auto b) { r->OnRenderProcessTerminated(b); }, true},
+      {"OnBeforeBrowse main", [](auto r, auto b) { r->OnBeforeBrowse(b, b->GetMainFrame()); }, true},
+      {"OnBeforeBrowse sub-frame",
+       [sub](auto r, auto b) { r->OnBeforeBrowse(b, b->GetFrame(sub)); }, false},
+  };
+  client_->on_query = [](const std::string&, bool, CefRefPtr<Callback>) { return true; };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int id = 0;
+    ASSERT_TRUE(standin::SendQuery(BrowserId(), sub, "hold", false, &id).ok());
+    Pump([&] { return client_->router->GetPendingCount(client_->browser, nullptr) == 1; });
+    Events().clear();
+    c.hook(client_->router, client_->browser);
+    Settle();
+    EXPECT_EQ(Events().size(), c.cancels ? 1u : 0u);
+    EXPECT_EQ(client_->router->GetPendingCount(client_->browser, nullptr), c.cancels ? 0 : 1);
+    QueryRecord record;
+    ASSERT_TRUE(standin::GetQuery(id, &record).ok());
+    EXPECT_EQ(record.state, QueryState::kPending) << "the page is not told";
+    client_->router->CancelPending(client_->browser, nullptr);
+    Settle();
+  }
+}
+
 TEST_F(MessageRouterTest, CallbackFromAnotherThreadIsAnsweredOnTheUiThread) {
   Open();
   CefRefPtr<Callback> kept;

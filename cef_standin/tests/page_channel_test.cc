@@ -201,6 +201,20 @@ TEST_F(PageChannelTest, BadRequestsGetErrorsAndTheChannelGoesOn) {
   EXPECT_EQ(Call({{"op", "ping"}})["ok"], true);
 }
 
+TEST_F(PageChannelTest, ClientsMayComeAndGoAndOverlap) {
+  const std::wstring name = standin::PageChannelName(sample_.id());
+  PipeClient second;
+  ASSERT_TRUE(second.Connect(name, 5000));
+  EXPECT_NE(second.Call("{\"op\":\"ping\"}").find("\"ok\":true"), std::string::npos);
+  pipe_.Close();
+  second.Close();
+  for (int round = 0; round < 3; ++round) {
+    PipeClient next;
+    ASSERT_TRUE(next.Connect(name, 5000));
+    EXPECT_NE(next.Call("{\"op\":\"frames\"}").find("\"ok\":true"), std::string::npos);
+  }
+}
+
 TEST_F(PageChannelTest, ClosingTheWindowEndsTheProcessWithZero) {
   json pending = Call({{"op", "query"}, {"request", "count"}, {"persistent", true}});
   ASSERT_EQ(pending["state"], "pending");

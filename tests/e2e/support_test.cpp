@@ -254,6 +254,15 @@ class SupportSample : public testing::Test {
     ASSERT_TRUE(channel_.Connect(process_));
   }
 
+  testing::AssertionResult WaitUntilReady() {
+    const auto ready = channel_.WaitReady();
+    if (!ready)
+      return ready.ok();
+    if (!*ready)
+      return testing::AssertionFailure() << "the page never became ready";
+    return testing::AssertionSuccess();
+  }
+
   TempDir dir_;
   Process process_;
   PageChannel channel_;
@@ -291,28 +300,52 @@ TEST_F(SupportSample, WindowSeenFromOutsideMatchesTheEngine) {
             (Rect{0, 0, screen.width, screen.height}));
 }
 
-TEST_F(SupportSample, ActsAsPageAndUser) {
-  const auto ready = channel_.WaitReady();
-  ASSERT_TRUE(ready.ok());
-  ASSERT_TRUE(*ready) << "the sample's page never became ready";
-  const auto pid = channel_.Ping();
-  ASSERT_TRUE(pid.ok());
-  EXPECT_EQ(*pid, process_.id());
+TEST_F(SupportSample, QueriesReportEveryOutcome) {
+  ASSERT_TRUE(WaitUntilReady());
+  struct Case {
+    const char* request;
+    bool persistent;
+    int min_responses;
+    QueryState state;
+    std::vector<std::string> responses;
+    std::optional<int> error_code;
+    std::optional<std::string> error_message;
+  };
+  const Case cases[] = {
+      {"ping", false, 1, QueryState::kSuccess, {"pong"}, {}, {}},
+      {"fail", false, 1, QueryState::kFailure, {}, 42, "failed on purpose"},
+      {"nobody takes this", false, 1, QueryState::kFailure, {}, -1,
+       "The query has been canceled"},
+      {"count", true, 3, QueryState::kPending, {"1", "2", "3"}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.request);
+    const auto sent = channel_.Query(c.request, {}, c.persistent);
+    ASSERT_TRUE(sent.ok());
+    EXPECT_EQ(sent->request, c.request);
+    EXPECT_EQ(sent->persistent, c.persistent);
+    const auto record =
+        channel_.QueryStatus(sent->query, c.min_responses, kQueryWait);
+    ASSERT_TRUE(record.ok());
+    EXPECT_EQ(record->query, sent->query);
+    EXPECT_EQ(record->state, c.state) << *record;
+    EXPECT_EQ(record->responses, c.responses) << *record;
+    EXPECT_EQ(record->error_code, c.error_code) << *record;
+    EXPECT_EQ(record->error_message, c.error_message) << *record;
+  }
 
-  const auto pong = channel_.Query("ping");
-  ASSERT_TRUE(pong.ok());
-  EXPECT_EQ(pong->state, QueryState::kSuccess) << *pong;
-  EXPECT_EQ(pong->responses, std::vector<std::string>{"pong"});
-  const auto status = channel_.QueryStatus(pong->query);
-  ASSERT_TRUE(status.ok());
-  EXPECT_EQ(status->state, QueryState::kSuccess);
+  const auto refused = channel_.Query("ping", Target::Frame(-5));
+  EXPECT_FALSE(refused);
+  EXPECT_NE(refused.error().find("no such frame"), std::string::npos)
+      << refused.error();
+  const auto bad = channel_.CallRaw("{not json");
+  ASSERT_TRUE(bad.ok());
+  EXPECT_NE(bad->find("bad json"), std::string::npos) << *bad;
+  EXPECT_TRUE(channel_.Ping().ok()) << "the channel did not survive";
+}
 
-  const auto unowned = channel_.Query("nobody takes this");
-  ASSERT_TRUE(unowned.ok());
-  EXPECT_EQ(unowned->state, QueryState::kFailure) << *unowned;
-  EXPECT_EQ(unowned->error_code, -1);
-  EXPECT_EQ(unowned->error_message, "The query has been canceled");
-
+TEST_F(SupportSample, DrivesFramesAndReadsWhatRanInThem) {
+  ASSERT_TRUE(WaitUntilReady());
   const auto added = channel_.AddFrame("https://ads.test/frame", "ad");
   ASSERT_TRUE(added.ok());
   EXPECT_TRUE(added->done);
@@ -330,41 +363,60 @@ TEST_F(SupportSample, ActsAsPageAndUser) {
   const auto frames = channel_.Frames();
   ASSERT_TRUE(frames.ok());
   ASSERT_FALSE(frames->empty());
-  EXPECT_TRUE(frames->front().main);
-  EXPECT_EQ(frames->front().url, "https://sample.test/next") << frames->front();
-  EXPECT_FALSE(frames->front().parent);
+  const FrameRecord& main = frames->front();
+  EXPECT_TRUE(main.main) << main;
+  EXPECT_FALSE(main.parent);
+  EXPECT_EQ(main.url, "https://sample.test/next") << main;
 
-  const auto popup = channel_.RequestPopup("https://sample.test/popup", {},
-                                           "_blank", "new_popup");
+  const auto scripts = channel_.Scripts();
+  ASSERT_TRUE(scripts.ok());
+  ASSERT_FALSE(scripts->empty());
+  EXPECT_EQ(scripts->back().code, "window.sampleLoaded = true;")
+      << scripts->back();
+  EXPECT_EQ(scripts->back().script_url, "https://sample.test/next");
+  EXPECT_EQ(scripts->back().context, main.context);
+
+  const auto popup = channel_.RequestPopup("https://sample.test/popup",
+                                           Target::Frame(main.id), "_blank",
+                                           "new_popup", false);
   ASSERT_TRUE(popup.ok());
+  EXPECT_TRUE(popup->canceled) << "the sample blocks pop-ups without gesture";
   const auto popups = channel_.Popups();
   ASSERT_TRUE(popups.ok());
   ASSERT_EQ(popups->size(), 1u);
+  EXPECT_EQ(popups->front().frame, main.id);
   EXPECT_EQ(popups->front().url, "https://sample.test/popup");
+  EXPECT_EQ(popups->front().target, "_blank");
   EXPECT_EQ(popups->front().disposition, "new_popup");
-  EXPECT_EQ(popups->front().canceled, popup->canceled);
+  EXPECT_FALSE(popups->front().user_gesture);
+  EXPECT_TRUE(popups->front().canceled);
+}
 
-  const auto reached = channel_.PressKey('A', kShift);
+TEST_F(SupportSample, ActsAsUser) {
+  ASSERT_TRUE(WaitUntilReady());
+  const auto pid = channel_.Ping();
+  ASSERT_TRUE(pid.ok());
+  EXPECT_EQ(*pid, process_.id());
+
+  const auto reached = channel_.PressKey('A', kShift | kAlt);
   ASSERT_TRUE(reached.ok());
   EXPECT_TRUE(*reached);
+  const auto taken = channel_.PressKey(VK_F5);
+  ASSERT_TRUE(taken.ok());
+  EXPECT_FALSE(*taken);
   const auto keys = channel_.KeysThatReachedPage();
   ASSERT_TRUE(keys.ok());
-  ASSERT_FALSE(keys->empty());
-  EXPECT_EQ(keys->back().key_code, 'A') << keys->back();
-  EXPECT_EQ(keys->back().modifiers & kShift, kShift) << keys->back();
+  ASSERT_EQ(keys->size(), 1u);
+  EXPECT_EQ(keys->front().key_code, 'A') << keys->front();
+  EXPECT_EQ(keys->front().modifiers & (kShift | kAlt | kControl),
+            kShift | kAlt)
+      << keys->front();
+  EXPECT_TRUE(keys->front().system) << keys->front();
 
-  EXPECT_TRUE(channel_.Scripts().ok());
+  ASSERT_TRUE(channel_.Query("zoom:1.5").ok());
   const auto zoom = channel_.ZoomLevel();
   ASSERT_TRUE(zoom.ok());
-  EXPECT_EQ(*zoom, 0.0);
-
-  const auto refused = channel_.Query("ping", Target::Frame(-5));
-  EXPECT_FALSE(refused);
-  EXPECT_NE(refused.error().find("no such frame"), std::string::npos)
-      << refused.error();
-  const auto bad = channel_.CallRaw("{not json");
-  ASSERT_TRUE(bad.ok());
-  EXPECT_NE(bad->find("bad json"), std::string::npos) << *bad;
+  EXPECT_EQ(*zoom, 1.5);
 
   ASSERT_TRUE(channel_.CloseBrowser().ok());
   EXPECT_EQ(process_.WaitForExit(), 0);

@@ -26,8 +26,9 @@ class Process {
   Process& operator=(const Process&) = delete;
 
   // Runs `exe` with `arguments` after its quoted path, in `work_dir` (the
-  // executable's folder when empty). Processes it starts in turn belong to
-  // this object too, where the system supports job objects.
+  // executable's folder when empty), without a console. Processes it starts
+  // in turn belong to this object too, where the system supports job
+  // objects.
   testing::AssertionResult Start(const std::wstring& exe,
                                  const std::wstring& arguments = {},
                                  const std::wstring& work_dir = {});
