@@ -9,8 +9,10 @@
 
 #include "app/process_values.h"
 #include "app/trace.h"
+#include "browser/main_window.h"
 #include "include/cef_command_line.h"
 #include "include/cef_process_message.h"
+#include "product_config.h"
 
 namespace {
 
@@ -77,6 +79,17 @@ TEST_F(LauncherAppTest, ServesBothProcessKindsAndIgnoresMessagesBeforeAnyContext
   EXPECT_EQ(app->GetResourceBundleHandler().get(), nullptr);
   EXPECT_FALSE(app->OnProcessMessageReceived(nullptr, PID_BROWSER,
                                              CefProcessMessage::Create("cefQueryMsg")));
+}
+
+TEST_F(LauncherAppTest, BrowserThatCannotBeCreatedMarksTheRunFailed) {
+  // No engine is running here, so creating the browser is refused.
+  mainBrowserFailed = false;
+  CefRefPtr<LauncherApp> app(new LauncherApp());
+  app->OnContextInitialized();
+  EXPECT_TRUE(mainBrowserFailed);
+  ASSERT_EQ(g_trace.size(), 1u);
+  EXPECT_EQ(g_trace[0], std::string("launcher url=") + ZLM_SITE_URL);
+  mainBrowserFailed = false;
 }
 
 }  // namespace
