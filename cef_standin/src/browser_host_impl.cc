@@ -1,5 +1,7 @@
 #include "browser_host_impl.h"
 
+#include <windows.h>
+
 #include <memory>
 #include <string>
 
@@ -11,10 +13,19 @@ namespace standin {
 
 namespace {
 
+// Set to 1, every browser creation is refused, so that tests can see how an
+// application copes with an engine that cannot make its browser.
+bool CreationRefusedForTests() {
+  wchar_t value[2] = {};
+  return GetEnvironmentVariableW(L"ZLM_STANDIN_REFUSE_BROWSERS", value, 2) == 1 &&
+         value[0] == L'1';
+}
+
 // Both CreateBrowser forms refuse what the real engine refuses: no engine, a
 // settings struct of another size, or a call off the UI thread for the sync form.
 bool CanCreate(const CefBrowserSettings& settings) {
-  return EngineInitialized() && settings.size == sizeof(cef_browser_settings_t);
+  return EngineInitialized() && settings.size == sizeof(cef_browser_settings_t) &&
+         !CreationRefusedForTests();
 }
 
 CefRefPtr<BrowserImpl> MakeBrowser(const CefWindowInfo& window_info,

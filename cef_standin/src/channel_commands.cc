@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engine.h"
+#include "include/cef_command_line.h"
 #include "standin/page.h"
 
 namespace standin {
@@ -518,6 +520,46 @@ bool OpZoom(ChannelHost& host, Call& call) {
   return true;
 }
 
+std::string Utf8(const cef_string_t& value) {
+  return CefString(&value).ToString();
+}
+
+bool OpEngine(ChannelHost& host, Call& call) {
+  json argv = json::array();
+  json settings;
+  bool initialized = false;
+  const bool ran = OnUi(host, call, [&] {
+    initialized = EngineInitialized();
+    std::vector<CefString> args;
+    if (CefRefPtr<CefCommandLine> global = CefCommandLine::GetGlobalCommandLine())
+      global->GetArgv(args);
+    for (const CefString& arg : args)
+      argv.push_back(arg.ToString());
+    const CefSettings& s = EngineSettings();
+    settings = {{"single_process", s.single_process},
+                {"no_sandbox", s.no_sandbox},
+                {"browser_subprocess_path", Utf8(s.browser_subprocess_path)},
+                {"multi_threaded_message_loop", s.multi_threaded_message_loop},
+                {"windowless_rendering_enabled", s.windowless_rendering_enabled},
+                {"command_line_args_disabled", s.command_line_args_disabled},
+                {"cache_path", Utf8(s.cache_path)},
+                {"user_data_path", Utf8(s.user_data_path)},
+                {"persist_session_cookies", s.persist_session_cookies},
+                {"persist_user_preferences", s.persist_user_preferences},
+                {"user_agent", Utf8(s.user_agent)},
+                {"locale", Utf8(s.locale)},
+                {"log_file", Utf8(s.log_file)},
+                {"log_severity", static_cast<int>(s.log_severity)},
+                {"remote_debugging_port", s.remote_debugging_port}};
+  });
+  if (!ran)
+    return false;
+  call.reply["initialized"] = initialized;
+  call.reply["command_line"] = argv;
+  call.reply["settings"] = settings;
+  return true;
+}
+
 bool OpClose(ChannelHost& host, Call& call) {
   int browser = 0;
   if (!call.Target(&browser, nullptr))
@@ -538,7 +580,7 @@ const std::map<std::string, Operation>& Operations() {
       {"popup", OpPopup},         {"popups", OpPopups},
       {"key", OpKey},             {"keys", OpKeys},
       {"scripts", OpScripts},     {"zoom", OpZoom},
-      {"close", OpClose}};
+      {"engine", OpEngine},       {"close", OpClose}};
   return kOperations;
 }
 

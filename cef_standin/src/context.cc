@@ -84,7 +84,7 @@ bool CefInitialize(const CefMainArgs& /*args*/, const CefSettings& settings,
   const std::wstring cache_path = standin::FromCefString(settings.cache_path);
   if (!cache_path.empty())
     standin::CreateFolderTree(cache_path);
-  standin::SetEngineInitialized(application);
+  standin::SetEngineInitialized(application, settings);
   standin::StartPageChannel();
   standin::PostUiTask([] {
     CefRefPtr<CefBrowserProcessHandler> handler = standin::BrowserProcessHandler();

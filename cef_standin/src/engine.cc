@@ -11,6 +11,7 @@ namespace {
 struct EngineState {
   bool initialized = false;
   CefRefPtr<CefApp> app;
+  CefSettings settings;
   std::vector<CefRefPtr<BrowserImpl>> browsers;  // oldest first
   int next_browser_id = 1;
 };
@@ -26,9 +27,14 @@ bool EngineInitialized() {
   return State().initialized;
 }
 
-void SetEngineInitialized(CefRefPtr<CefApp> app) {
+void SetEngineInitialized(CefRefPtr<CefApp> app, const CefSettings& settings) {
   State().initialized = true;
   State().app = app;
+  State().settings = settings;
+}
+
+const CefSettings& EngineSettings() {
+  return State().settings;
 }
 
 void ResetEngine() {
@@ -38,6 +44,7 @@ void ResetEngine() {
     browser->Abandon();
   browsers.clear();
   State().app = NULL;
+  State().settings.Reset();
   State().initialized = false;
 }
 

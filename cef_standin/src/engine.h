@@ -13,7 +13,9 @@ namespace standin {
 class BrowserImpl;
 
 bool EngineInitialized();
-void SetEngineInitialized(CefRefPtr<CefApp> app);
+void SetEngineInitialized(CefRefPtr<CefApp> app, const CefSettings& settings);
+// The settings given to CefInitialize, as the engine keeps them for tests.
+const CefSettings& EngineSettings();
 // Forgets the application and every browser (their windows are destroyed
 // without callbacks).
 void ResetEngine();

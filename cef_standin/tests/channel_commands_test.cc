@@ -94,5 +94,43 @@ TEST_F(ChannelCommandsTest, OperationsReachTheEngine) {
   EXPECT_EQ(Call({{"op", "wait_ready"}, {"wait_ms", 0}})["ready"], false);
 }
 
+TEST(ChannelEngineTest, ReportsTheSettingsAndTheCommandLineTheEngineRunsWith) {
+  CefSettings settings;
+  settings.no_sandbox = 1;
+  settings.persist_user_preferences = 1;
+  settings.log_severity = LOGSEVERITY_DISABLE;
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring cache = std::wstring(temp) + L"standin-engine-op-cache";
+  CefString(&settings.cache_path) = cache;
+  ASSERT_TRUE(CefInitialize(CefMainArgs(GetModuleHandleW(nullptr)), settings, nullptr, nullptr));
+  InProcessHost host;
+  json reply = json::parse(standin::HandleChannelLine(R"({"op":"engine"})", host));
+  CefShutdown();
+  RemoveDirectoryW(cache.c_str());
+
+  EXPECT_EQ(reply["initialized"], true);
+  EXPECT_EQ(reply["settings"]["no_sandbox"], 1);
+  EXPECT_EQ(reply["settings"]["persist_user_preferences"], 1);
+  EXPECT_EQ(reply["settings"]["persist_session_cookies"], 0);
+  EXPECT_EQ(reply["settings"]["log_severity"], 99);
+  EXPECT_EQ(reply["settings"]["cache_path"], CefString(cache).ToString());
+  ASSERT_TRUE(reply["command_line"].is_array());
+  EXPECT_FALSE(reply["command_line"].empty()) << "the program comes first";
+}
+
+TEST_F(EngineTest, RefusesEveryBrowserWhenToldToForTests) {
+  SetEnvironmentVariableW(L"ZLM_STANDIN_REFUSE_BROWSERS", L"1");
+  CefWindowInfo info;
+  info.SetAsPopup(NULL, "refused");
+  const bool created =
+      CefBrowserHost::CreateBrowser(info, client_.get(), "https://site.example/",
+                                    CefBrowserSettings(), NULL);
+  SetEnvironmentVariableW(L"ZLM_STANDIN_REFUSE_BROWSERS", nullptr);
+  EXPECT_FALSE(created);
+  Settle();
+  EXPECT_FALSE(client_->browser);
+}
+
 }  // namespace
 }  // namespace standin_test

@@ -14,6 +14,7 @@
 #include "product_config.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/utf_convert.h"
 #include "support/window_info.h"
 
 namespace {
@@ -71,6 +72,35 @@ class LauncherPageTest : public testing::Test {
 
 TEST_F(LauncherPageTest, StartsOnTheGameSite) {
   EXPECT_EQ(UrlOf(MainFrameId()), ZLM_SITE_URL);
+}
+
+TEST_F(LauncherPageTest, EngineRunsWithTheLaunchersSettingsAndSwitches) {
+  auto engine = channel_.Call({{"op", "engine"}});
+  ASSERT_TRUE(engine.ok());
+  ASSERT_EQ((*engine)["ok"], true) << *engine;
+  const std::string folder = e2e::WideToUtf8(dir_.path());
+
+  const nlohmann::json& settings = (*engine)["settings"];
+  const nlohmann::json expected = {
+      {"single_process", 0},           {"no_sandbox", 1},
+      {"browser_subprocess_path", ""}, {"multi_threaded_message_loop", 0},
+      {"windowless_rendering_enabled", 0}, {"command_line_args_disabled", 0},
+      {"cache_path", folder + "\\cache"}, {"user_data_path", ""},
+      {"persist_session_cookies", 1},  {"persist_user_preferences", 1},
+      {"user_agent", ""},              {"locale", ""},
+      {"log_file", ""},                {"log_severity", 99},
+      {"remote_debugging_port", 0}};
+  EXPECT_EQ(settings, expected);
+
+  // The launcher's twelve switches close the browser process's command line.
+  const nlohmann::json& argv = (*engine)["command_line"];
+  ASSERT_GE(argv.size(), 13u) << argv;
+  const std::vector<std::string> tail(argv.end() - 12, argv.end());
+  EXPECT_EQ(tail.front(),
+            "--user-agent=Mozilla/5.0 (Windows NT 10.0; WOW64) AppleWebKit/537.36 (KHTML, like "
+            "Gecko) Chrome/50.0.2661.102 UBrowser/6.0.1308.1016 Safari/537.36");
+  EXPECT_EQ(tail[3], "--ppapi-flash-version=32.0.0.465");
+  EXPECT_EQ(tail.back(), "--ppapi-flash-path=" + folder + "\\pepflashplayer.dll");
 }
 
 TEST_F(LauncherPageTest, PopUpsNavigateTheFrameThatAskedAndOpenNoWindow) {

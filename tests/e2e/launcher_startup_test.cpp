@@ -135,4 +135,14 @@ TEST_F(LauncherStartupTest, SubProcessCopyReturnsTheEngineCodeAndLeavesTheCacheA
   EXPECT_FALSE(dir_.Exists(L"cache"));
 }
 
+TEST_F(LauncherStartupTest, EndsWithMinusOneWhenTheBrowserCannotBeCreated) {
+  SetEnvironmentVariableW(L"ZLM_STANDIN_REFUSE_BROWSERS", L"1");
+  const auto started = Start();
+  SetEnvironmentVariableW(L"ZLM_STANDIN_REFUSE_BROWSERS", nullptr);
+  ASSERT_TRUE(started);
+  const auto code = launcher_.WaitForExit();
+  ASSERT_TRUE(code.has_value()) << "the launcher kept running without a window";
+  EXPECT_EQ(*code, -1);
+}
+
 }  // namespace
