@@ -3,7 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 exe=${1:-build/win/ZelmoraLauncher.exe}
-source scripts/wine-env.sh "$(dirname "$exe")/.."
+# A prefix of its own: the test rig's prefix keeps windows unmanaged for speed,
+# which a desktop with a window manager should not inherit.
+WINEPREFIX="$(cd "$(dirname "$exe")/.." && pwd)/wineprefix-run"
+export WINEPREFIX
+source scripts/wine-env.sh
 trap rig_stop EXIT
 if [ -z "${DISPLAY:-}" ]; then
   rig_start_xvfb

@@ -24,6 +24,9 @@ rig_start_wineserver() {
   rig_pids+=($!)
   # The first use of a prefix creates it; do that once, up front.
   wine cmd /c exit >/dev/null 2>&1 || true
+  # Without a window manager, Wine waits about 2 s on every managed window it
+  # destroys; unmanaged windows go at once.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
 }
 
 rig_stop() {
