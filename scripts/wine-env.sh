@@ -21,6 +21,7 @@ rig_start_xvfb() {
 rig_start_wineserver() {
   mkdir -p "$WINEPREFIX"
   wineserver -f -p >/dev/null 2>&1 &
+  rig_wineserver_pid=$!
   rig_pids+=($!)
   # The first use of a prefix creates it; do that once, up front.
   wine cmd /c exit >/dev/null 2>&1 || true
@@ -31,6 +32,12 @@ rig_start_wineserver() {
 
 rig_stop() {
   local pid
+  # Ends every Wine process of our prefix (services, explorer, programs under
+  # test); killing the server alone would leave them running without it.
+  if [ -n "${rig_wineserver_pid:-}" ]; then
+    timeout 20 wineserver -k >/dev/null 2>&1 || true
+    rig_wineserver_pid=
+  fi
   for pid in "${rig_pids[@]}"; do
     kill "$pid" 2>/dev/null || true
   done
