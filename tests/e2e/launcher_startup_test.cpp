@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "common/pe_image.h"
 #include "support/message_box.h"
-#include "support/pe_image.h"
 #include "support/process.h"
 #include "support/screen.h"
 #include "support/temp_dir.h"
@@ -15,8 +15,8 @@
 
 namespace {
 
-using e2e::MakePeFile;
-using e2e::PeDefect;
+using fixtures::MakePeFile;
+using fixtures::PeDefect;
 
 constexpr wchar_t kPlugin[] = L"pepflashplayer.dll";
 constexpr unsigned long kWrongPluginExit = 0xFFFFFFFEu;  // -2
@@ -42,7 +42,7 @@ TEST_F(LauncherStartupTest, RefusesAPluginBuiltForAnotherProcessor) {
   const struct {
     uint16_t machine;
     const wchar_t* word;
-  } cases[] = {{e2e::kMachineX64, L"x64"}, {e2e::kMachineArm64, L"bilinmiyor"}};
+  } cases[] = {{fixtures::kMachineX64, L"x64"}, {fixtures::kMachineArm64, L"bilinmiyor"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "machine 0x" << std::hex << c.machine);
     ASSERT_TRUE(dir_.WriteBytes(kPlugin, MakePeFile(c.machine)));
@@ -94,9 +94,9 @@ TEST_F(LauncherStartupTest, OpensTheMainWindowWithAnAcceptablePlugin) {
     std::string bytes;
   } cases[] = {
       {"missing", false, {}},
-      {"x86", true, MakePeFile(e2e::kMachineX86)},
+      {"x86", true, MakePeFile(fixtures::kMachineX86)},
       {"not a PE file", true, "just text"},
-      {"MZ with header past the end", true, MakePeFile(e2e::kMachineX64, PeDefect::kHeaderPastEnd)},
+      {"MZ with header past the end", true, MakePeFile(fixtures::kMachineX64, PeDefect::kHeaderPastEnd)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

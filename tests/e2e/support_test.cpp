@@ -12,7 +12,7 @@
 #include "support/junction.h"
 #include "support/message_box.h"
 #include "support/page_channel.h"
-#include "support/pe_image.h"
+#include "common/pe_image.h"
 #include "support/process.h"
 #include "support/screen.h"
 #include "support/temp_dir.h"
@@ -21,6 +21,8 @@
 
 namespace e2e {
 namespace {
+
+using namespace fixtures;
 
 constexpr wchar_t kChildSwitch[] = L"--e2e-support-child";
 constexpr wchar_t kGrandchildPidFile[] = L"grandchild.pid";

@@ -10,35 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "common/pe_image.h"
+
 namespace {
 
-constexpr uint16_t kMachineArm64 = 0xAA64;
+using fixtures::kMachineArm64;
+using fixtures::WithByte;
 
-void PutLe32(std::string& image, std::size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i)
-    image[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-// A DOS header with "MZ" whose e_lfanew points at "PE\0\0" and the machine.
-std::string PeImage(uint16_t machine, uint32_t peOffset = 0x80) {
-  std::string image(peOffset + 24, '\0');
-  image[0] = 'M';
-  image[1] = 'Z';
-  PutLe32(image, 60, peOffset);
-  image.replace(peOffset, 4, std::string("PE\0\0", 4));
-  image[peOffset + 4] = static_cast<char>(machine & 0xFF);
-  image[peOffset + 5] = static_cast<char>(machine >> 8);
-  return image;
+std::string PeImage(uint16_t machine, uint32_t peOffset = fixtures::kPeHeaderOffset) {
+  return fixtures::MinimalPeImage(machine, peOffset);
 }
 
 std::string WithLfanew(std::string image, uint32_t peOffset) {
-  PutLe32(image, 60, peOffset);
-  return image;
-}
-
-std::string WithByte(std::string image, std::size_t at, char value) {
-  image[at] = value;
-  return image;
+  return fixtures::WithHeaderOffset(std::move(image), peOffset);
 }
 
 struct ImageCase {

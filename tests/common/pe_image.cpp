@@ -1,6 +1,6 @@
 #include "pe_image.h"
 
-namespace e2e {
+namespace fixtures {
 
 namespace {
 
@@ -92,6 +92,25 @@ std::string MakePeFile(uint16_t machine, PeDefect defect) {
   return bytes;
 }
 
+std::string MinimalPeImage(uint16_t machine, uint32_t peOffset) {
+  std::string bytes(static_cast<size_t>(peOffset) + kCoffHeaderSize + 4, '\0');
+  PutText(bytes, 0, "MZ");
+  Put32(bytes, kLfanewOffset, peOffset);
+  PutText(bytes, peOffset, std::string("PE\0\0", 4));
+  Put16(bytes, peOffset + 4, machine);
+  return bytes;
+}
+
+std::string WithHeaderOffset(std::string image, uint32_t peOffset) {
+  Put32(image, kLfanewOffset, peOffset);
+  return image;
+}
+
+std::string WithByte(std::string image, std::size_t at, char value) {
+  image[at] = value;
+  return image;
+}
+
 const char* PeDefectName(PeDefect defect) {
   switch (defect) {
     case PeDefect::kNone:
@@ -112,4 +131,4 @@ const char* PeDefectName(PeDefect defect) {
   return "?";
 }
 
-}  // namespace e2e
+}  // namespace fixtures

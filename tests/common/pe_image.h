@@ -1,12 +1,14 @@
-// Made-up PE files for the plug-in architecture check. Only the header
-// fields a loader inspects first are meaningful; there is no code inside.
-#ifndef ZLM_TESTS_E2E_SUPPORT_PE_IMAGE_H_
-#define ZLM_TESTS_E2E_SUPPORT_PE_IMAGE_H_
+// Made-up PE files for the plug-in architecture check, shared by the native,
+// Windows and end-to-end suites. Only the header fields a loader inspects
+// first are meaningful; there is no code inside. Portable: no <windows.h>.
+#ifndef ZLM_TESTS_COMMON_PE_IMAGE_H_
+#define ZLM_TESTS_COMMON_PE_IMAGE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace e2e {
+namespace fixtures {
 
 constexpr uint16_t kMachineX86 = 0x014C;
 constexpr uint16_t kMachineX64 = 0x8664;
@@ -31,6 +33,14 @@ std::string MakePeFile(uint16_t machine, PeDefect defect = PeDefect::kNone);
 
 const char* PeDefectName(PeDefect defect);
 
-}  // namespace e2e
+// The bare minimum a reader of the machine word needs: "MZ", the header
+// offset at 0x3C, "PE\0\0" and the machine, at any header offset.
+std::string MinimalPeImage(uint16_t machine, uint32_t peOffset = kPeHeaderOffset);
+// `image` with its header offset (at 0x3C) replaced.
+std::string WithHeaderOffset(std::string image, uint32_t peOffset);
+// `image` with one byte replaced.
+std::string WithByte(std::string image, std::size_t at, char value);
 
-#endif  // ZLM_TESTS_E2E_SUPPORT_PE_IMAGE_H_
+}  // namespace fixtures
+
+#endif  // ZLM_TESTS_COMMON_PE_IMAGE_H_
