@@ -15,29 +15,30 @@ record() {  # suite pass fail
   total_pass=$((total_pass + $2)); total_fail=$((total_fail + $3))
 }
 
-# gtest prints "[  PASSED  ] N test(s)" and "[  FAILED  ] N test(s), listed below:".
-run_gtest() {  # suite command...
-  local suite=$1; shift
-  local log="$logdir/$suite.log" rc pass fail
-  echo "== $suite: $*"
-  timeout 1500 "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
-  pass=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n1)
-  fail=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$log" | tail -n1)
-  pass=${pass:-0}; fail=${fail:-0}
-  # A crash or hang before the summary still counts as a failure.
-  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "$suite: exit status $rc"; fi
-  record "$suite" "$pass" "$fail"
+# Counters read off a suite's log; each prints "PASS FAIL".
+# gtest: "[  PASSED  ] N test(s)." and "[  FAILED  ] N test(s), listed below:".
+count_gtest() {
+  echo "$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$1" | tail -n1)" \
+       "$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\{0,1\}, listed below:.*/\1/p' "$1" | tail -n1)"
+}
+# node's TAP reporter: "# pass N" and "# fail N".
+count_tap() {
+  echo "$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$1" | tail -n1)" \
+       "$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$1" | tail -n1)"
+}
+# Our own scripts: "N passed, N failed".
+count_plain() {
+  sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$1" | tail -n1
 }
 
-# node's TAP reporter closes with "# pass N" and "# fail N".
-run_node() {
-  local suite=$1; shift
+run_suite() {  # suite counter timeout-seconds command...
+  local suite=$1 counter=$2 limit=$3; shift 3
   local log="$logdir/$suite.log" rc pass fail
   echo "== $suite: $*"
-  timeout 900 "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
-  pass=$(sed -n 's/^# pass \([0-9]*\)$/\1/p' "$log" | tail -n1)
-  fail=$(sed -n 's/^# fail \([0-9]*\)$/\1/p' "$log" | tail -n1)
+  timeout "$limit" "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
+  read -r pass fail < <("$counter" "$log")
   pass=${pass:-0}; fail=${fail:-0}
+  # A crash or hang before the summary still counts as a failure.
   if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "$suite: exit status $rc"; fi
   record "$suite" "$pass" "$fail"
 }
@@ -47,35 +48,23 @@ need() {  # suite file: a suite that was not built is a failure, not a silent sk
   echo "$1: $2 was not built"; record "$1" 0 1; return 1
 }
 
-# Plain "N passed, N failed" closing line.
-run_plain() {
-  local suite=$1; shift
-  local log="$logdir/$suite.log" rc pass fail
-  echo "== $suite: $*"
-  timeout 300 "$@" 2>&1 | tee "$log"; rc=${PIPESTATUS[0]}
-  read -r pass fail < <(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log" | tail -n1)
-  pass=${pass:-0}; fail=${fail:-0}
-  if [ "$rc" -ne 0 ] && [ "$fail" -eq 0 ]; then fail=1; echo "$suite: exit status $rc"; fi
-  record "$suite" "$pass" "$fail"
-}
-
-run_plain binaries scripts/check-binaries.sh "$build"
+run_suite binaries count_plain 300 scripts/check-binaries.sh "$build"
 
 need native "$build/native/tests/native/native_tests" &&
-  run_gtest native "$build/native/tests/native/native_tests"
+  run_suite native count_gtest 900 "$build/native/tests/native/native_tests"
 
 rig_start_xvfb || { record xvfb 0 1; echo "$total_pass passed, $total_fail failed"; exit 1; }
 rig_start_wineserver
 
 need win "$build/win/tests/win/win_tests.exe" &&
-  run_gtest win wine "$build/win/tests/win/win_tests.exe"
+  run_suite win count_gtest 1500 wine "$build/win/tests/win/win_tests.exe"
 need standin "$build/win/cef_standin/standin_tests.exe" &&
-  run_gtest standin wine "$build/win/cef_standin/standin_tests.exe"
+  run_suite standin count_gtest 1500 wine "$build/win/cef_standin/standin_tests.exe"
 need e2e "$build/win/tests/e2e/e2e_tests.exe" &&
-  run_gtest e2e wine "$build/win/tests/e2e/e2e_tests.exe"
+  run_suite e2e count_gtest 1500 wine "$build/win/tests/e2e/e2e_tests.exe"
 
 rig_stop
-need js tests/js/package.json && run_node js npm --prefix tests/js test --silent
+need js tests/js/package.json && run_suite js count_tap 900 npm --prefix tests/js test --silent
 
 echo "$total_pass passed, $total_fail failed"
 [ "$total_fail" -eq 0 ]

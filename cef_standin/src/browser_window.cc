@@ -1,6 +1,7 @@
 #include "browser_window.h"
 
 #include "browser_impl.h"
+#include "window_class.h"
 
 namespace standin {
 
@@ -58,22 +59,10 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wparam,
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-bool RegisterBrowserWindowClass() {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = BrowserWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kBrowserWindowClass;
-  return RegisterClassExW(&wc) != 0 ||
-         GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 HWND CreateBrowserWindow(const CefWindowInfo& info, BrowserImpl* browser) {
-  if (!RegisterBrowserWindowClass())
+  if (!RegisterWindowClass(kBrowserWindowClass, BrowserWindowProc, true))
     return nullptr;
   const wchar_t* title = info.window_name.str ? info.window_name.str : L"";
   std::wstring name(title, info.window_name.str ? info.window_name.length : 0);

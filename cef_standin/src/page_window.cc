@@ -3,6 +3,7 @@
 #include <string>
 
 #include "browser_impl.h"
+#include "window_class.h"
 
 namespace standin {
 
@@ -85,22 +86,10 @@ LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam,
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-bool RegisterPageWindowClass() {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = PageWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kPageWindowClass;
-  return RegisterClassExW(&wc) != 0 ||
-         GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 }  // namespace
 
 HWND CreatePageWindow(HWND parent, BrowserImpl* browser) {
-  if (!RegisterPageWindowClass())
+  if (!RegisterWindowClass(kPageWindowClass, PageWindowProc, true))
     return nullptr;
   RECT client = {};
   GetClientRect(parent, &client);

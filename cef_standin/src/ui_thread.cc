@@ -7,6 +7,8 @@
 #include <mutex>
 #include <utility>
 
+#include "window_class.h"
+
 namespace standin {
 
 namespace {
@@ -71,16 +73,6 @@ LRESULT CALLBACK TaskWindowProc(HWND window, UINT message, WPARAM wparam,
   }
 }
 
-bool RegisterTaskWindowClass() {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = TaskWindowProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = kTaskWindowClass;
-  return RegisterClassExW(&wc) != 0 ||
-         GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 void Dispatch(MSG* msg) {
   TranslateMessage(msg);
   DispatchMessageW(msg);
@@ -91,7 +83,7 @@ void Dispatch(MSG* msg) {
 bool StartUiThread() {
   if (UiThreadRunning())
     return OnUiThread();
-  if (!RegisterTaskWindowClass())
+  if (!RegisterWindowClass(kTaskWindowClass, TaskWindowProc, false))
     return false;
   HWND window = CreateWindowExW(0, kTaskWindowClass, L"", 0, 0, 0, 0, 0,
                                 HWND_MESSAGE, nullptr,
