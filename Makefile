@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build native win test run deps clean
+.PHONY: all build native win test run deps clean fuzz
 
 all: build
 
@@ -27,6 +27,13 @@ test: build
 
 run: deps win
 	@scripts/run.sh $(BUILD)/win/ZelmoraLauncher.exe
+
+# Not part of `make test`: each target runs for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B $(BUILD)/fuzz -G Ninja -DZLM_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
+	cmake --build $(BUILD)/fuzz -j $(JOBS)
+	@for f in $(BUILD)/fuzz/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
 
 clean:
 	rm -rf $(BUILD)

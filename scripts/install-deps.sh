@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 apt_packages=(
-  cmake ninja-build g++ python3 git
+  cmake ninja-build g++ python3 git clang-14 libclang-rt-14-dev
   g++-mingw-w64-i686-posix wine wine32:i386
   xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
