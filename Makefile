@@ -30,7 +30,8 @@ run: deps win
 
 # Not part of `make test`: each target runs for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60
-fuzz: deps
+fuzz:
+	@scripts/install-deps.sh fuzz
 	cmake -S . -B $(BUILD)/fuzz -G Ninja -DZLM_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done

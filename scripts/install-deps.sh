@@ -4,12 +4,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 apt_packages=(
-  cmake ninja-build g++ python3 git clang-14 libclang-rt-14-dev
+  cmake ninja-build g++ python3 git
   g++-mingw-w64-i686-posix wine wine32:i386
   xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
   chromium
 )
+# `install-deps.sh fuzz`: also the compiler of the fuzz targets.
+[ "${1:-}" = fuzz ] && apt_packages+=(clang-14 libclang-rt-14-dev)
 # Node.js may come from elsewhere than Debian; only its presence matters.
 command -v node >/dev/null && command -v npm >/dev/null || apt_packages+=(nodejs npm)
 
