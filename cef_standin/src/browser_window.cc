@@ -9,10 +9,6 @@ const wchar_t kBrowserWindowClass[] = L"CefBrowserWindow";
 
 namespace {
 
-BrowserImpl* BrowserOf(HWND window) {
-  return reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 void FitPage(HWND window, BrowserImpl* browser) {
   if (!browser || !browser->page_window())
     return;
@@ -24,14 +20,11 @@ void FitPage(HWND window, BrowserImpl* browser) {
 
 LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wparam,
                                    LPARAM lparam) {
-  BrowserImpl* browser = BrowserOf(window);
+  BrowserImpl* browser = OwnerOf<BrowserImpl>(window);
   switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    case WM_NCCREATE:
+      KeepCreationParameter(window, lparam);
       break;
-    }
     case WM_SIZE:
       FitPage(window, browser);
       return 0;

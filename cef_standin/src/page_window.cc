@@ -13,10 +13,6 @@ namespace {
 
 const wchar_t kNoRenderer[] = L"no web renderer";
 
-BrowserImpl* BrowserOf(HWND window) {
-  return reinterpret_cast<BrowserImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty())
     return std::wstring();
@@ -50,14 +46,11 @@ void Paint(HWND window, BrowserImpl* browser) {
 
 LRESULT CALLBACK PageWindowProc(HWND window, UINT message, WPARAM wparam,
                                 LPARAM lparam) {
-  BrowserImpl* browser = BrowserOf(window);
+  BrowserImpl* browser = OwnerOf<BrowserImpl>(window);
   switch (message) {
-    case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
-      SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    case WM_NCCREATE:
+      KeepCreationParameter(window, lparam);
       break;
-    }
     case WM_PAINT:
       Paint(window, browser);
       return 0;

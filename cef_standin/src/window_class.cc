@@ -15,4 +15,9 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, bool visible) {
   return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
+void KeepCreationParameter(HWND window, LPARAM create_struct) {
+  auto* create = reinterpret_cast<CREATESTRUCTW*>(create_struct);
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+}
+
 }  // namespace standin
