@@ -4,14 +4,14 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build native win test run deps clean fuzz
+.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-build: deps native win
+build: deps native win wine-tree
 
 native:
 	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZLM_SANITIZE=ON $(CMAKE_ARGS)
@@ -22,11 +22,26 @@ win:
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake $(CMAKE_ARGS)
 	cmake --build $(BUILD)/win -j $(JOBS)
 
+# The same sources for 64-bit Windows: the Windows suites run from this tree on
+# hosts that cannot execute 32-bit programs (scripts/wine-env.sh decides).
+win64:
+	cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake $(CMAKE_ARGS)
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+
+wine-tree: deps
+	@source scripts/wine-env.sh $(BUILD) && [ "$$rig_tree" = win ] || $(MAKE) --no-print-directory win64
+
+# The launcher against the real 2623 SDK beside the project (compile and link
+# only; make test runs it as the cef2623 suite; CEF2623=<folder> names another copy).
+cef2623:
+	@scripts/check-cef2623.sh $(BUILD)
+
 test: build
 	@scripts/run-tests.sh $(BUILD)
 
-run: deps win
-	@scripts/run.sh $(BUILD)/win/ZelmoraLauncher.exe
+run: deps win wine-tree
+	@scripts/run.sh $(BUILD)
 
 # Not part of `make test`: each target runs for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 60

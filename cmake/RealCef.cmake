@@ -20,9 +20,9 @@ target_compile_definitions(libcef_dll_wrapper
   PUBLIC USING_CEF_SHARED
   PRIVATE WRAPPING_CEF_SHARED NOMINMAX WIN32_LEAN_AND_MEAN)
 if(NOT MSVC)
-  # Releases before 3029 leave CEF_CALLBACK empty under GCC, but libcef.dll is
-  # built with MSVC and calls every C-API callback as __stdcall.
-  target_compile_options(libcef_dll_wrapper PUBLIC -include ${ZLM_CMAKE_DIR}/cef_gcc_callback.h)
+  # GCC needs two mends of releases before 3029 (see the header): a missing
+  # <cstring> and __stdcall C-API callbacks, as the MSVC-built libcef.dll uses.
+  target_compile_options(libcef_dll_wrapper PUBLIC -include ${ZLM_CMAKE_DIR}/cef_gcc_compat.h)
 endif()
 
 add_library(libcef_lib STATIC IMPORTED)

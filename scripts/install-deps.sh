@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 apt_packages=(
   cmake ninja-build g++ python3 git
   g++-mingw-w64-i686-posix wine wine32:i386
+  # Hosts that cannot execute 32-bit programs run the Windows suites from a
+  # 64-bit build under 64-bit Wine (scripts/wine-env.sh).
+  g++-mingw-w64-x86-64-posix wine64
   xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
   chromium

@@ -49,6 +49,7 @@ need() {  # suite file: a suite that was not built is a failure, not a silent sk
 }
 
 run_suite binaries count_plain 300 scripts/check-binaries.sh "$build"
+run_suite cef2623 count_plain 1200 scripts/check-cef2623.sh "$build"
 
 need native "$build/native/tests/native/native_tests" &&
   run_suite native count_gtest 900 "$build/native/tests/native/native_tests"
@@ -56,12 +57,15 @@ need native "$build/native/tests/native/native_tests" &&
 rig_start_xvfb || { record xvfb 0 1; echo "$total_pass passed, $total_fail failed"; exit 1; }
 rig_start_wineserver
 
-need win "$build/win/tests/win/win_tests.exe" &&
-  run_suite win count_gtest 1500 wine "$build/win/tests/win/win_tests.exe"
-need standin "$build/win/cef_standin/standin_tests.exe" &&
-  run_suite standin count_gtest 1500 wine "$build/win/cef_standin/standin_tests.exe"
-need e2e "$build/win/tests/e2e/e2e_tests.exe" &&
-  run_suite e2e count_gtest 1500 wine "$build/win/tests/e2e/e2e_tests.exe"
+# The Windows suites run from the tree this host can execute (scripts/wine-env.sh).
+wt="$build/$rig_tree"
+[ "$rig_tree" = win ] || echo "== this host cannot run 32-bit programs: Windows suites from $wt under 64-bit Wine"
+need win "$wt/tests/win/win_tests.exe" &&
+  run_suite win count_gtest 1500 "$rig_wine" "$wt/tests/win/win_tests.exe"
+need standin "$wt/cef_standin/standin_tests.exe" &&
+  run_suite standin count_gtest 1500 "$rig_wine" "$wt/cef_standin/standin_tests.exe"
+need e2e "$wt/tests/e2e/e2e_tests.exe" &&
+  run_suite e2e count_gtest 1500 "$rig_wine" "$wt/tests/e2e/e2e_tests.exe"
 
 rig_stop
 need js tests/js/package.json && run_suite js count_tap 900 npm --prefix tests/js test --silent

@@ -2,12 +2,14 @@
 # Starts the launcher under Wine: on $DISPLAY when there is one, otherwise on a private Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-exe=${1:-build/win/ZelmoraLauncher.exe}
+build=${1:-build}
 # A prefix of its own: the test rig's prefix keeps windows unmanaged for speed,
 # which a desktop with a window manager should not inherit.
-WINEPREFIX="$(cd "$(dirname "$exe")/.." && pwd)/wineprefix-run"
-export WINEPREFIX
-source scripts/wine-env.sh
+source scripts/wine-env.sh "$build"
+export WINEPREFIX="$(cd "$build" && pwd)/$rig_prefix_name-run"
+exe="$build/$rig_tree/ZelmoraLauncher.exe"
+[ "$rig_tree" = win ] ||
+  echo "run: this host cannot run 32-bit programs, so the 64-bit build of the same sources runs instead."
 trap rig_stop EXIT
 if [ -z "${DISPLAY:-}" ]; then
   rig_start_xvfb
@@ -16,7 +18,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 echo "run: starting $exe (close its window or press Ctrl+C to stop)"
 set +e
-wine "$exe"
+"$rig_wine" "$exe"
 rc=$?
 set -e
 echo "run: the launcher exited with status $rc"
