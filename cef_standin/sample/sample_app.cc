@@ -48,9 +48,10 @@ void SampleApp::OnContextInitialized() {
   window_info.width = 800;
   window_info.height = 600;
   CefBrowserSettings settings;
-  if (!CefBrowserHost::CreateBrowser(window_info, new SampleClient(), url, settings,
-                                     NULL))
-    CefQuitMessageLoop();
+  // This runs inside CefInitialize, before any loop: a quit would be lost, so
+  // the failure is kept for wWinMain instead.
+  browser_failed_ = !CefBrowserHost::CreateBrowser(window_info, new SampleClient(), url,
+                                                   settings, NULL);
 }
 
 void SampleApp::OnContextCreated(CefRefPtr<CefBrowser> browser,

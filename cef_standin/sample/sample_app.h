@@ -26,6 +26,9 @@ class SampleApp : public CefApp,
   // CefBrowserProcessHandler methods (UI thread):
   void OnContextInitialized() override;
 
+  // True when OnContextInitialized could not start the browser.
+  bool browser_failed() const { return browser_failed_; }
+
   // CefRenderProcessHandler methods (render thread):
   void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                         CefRefPtr<CefV8Context> context) override;
@@ -37,6 +40,7 @@ class SampleApp : public CefApp,
 
  private:
   CefRefPtr<CefMessageRouterRendererSide> router_;
+  bool browser_failed_ = false;
 
   IMPLEMENT_REFCOUNTING(SampleApp);
 };

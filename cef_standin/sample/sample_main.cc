@@ -19,7 +19,11 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*previous*/,
   settings.no_sandbox = 1;
   if (!CefInitialize(main_args, settings, app.get(), NULL))
     return -1;
-  CefRunMessageLoop();
+  // The browser is asked for inside CefInitialize; without one there is no
+  // window to close and so nothing that would ever end the loop.
+  const bool failed = app->browser_failed();
+  if (!failed)
+    CefRunMessageLoop();
   CefShutdown();
-  return 0;
+  return failed ? -1 : 0;
 }

@@ -82,16 +82,22 @@ CefRefPtr<CefRequestContext> BrowserHostImpl::GetRequestContext() {
   return NULL;
 }
 
+// 2623 answers only on the UI thread (0 elsewhere), and applies a change made
+// elsewhere later, on the UI thread. Both act on the host of the page shown.
 double BrowserHostImpl::GetZoomLevel() {
-  return browser_->zoom_level();
+  return OnUiThread() ? HostZoomLevel(browser_->main_frame()->url()) : 0.0;
 }
 
 void BrowserHostImpl::SetZoomLevel(double zoomLevel) {
   CefRefPtr<BrowserImpl> browser = browser_;
+  auto apply = [browser, zoomLevel] {
+    if (!browser->closed())
+      SetHostZoomLevel(browser->main_frame()->url(), zoomLevel);
+  };
   if (OnUiThread())
-    browser->set_zoom_level(zoomLevel);
+    apply();
   else
-    PostUiTask([browser, zoomLevel] { browser->set_zoom_level(zoomLevel); });
+    PostUiTask(apply);
 }
 
 // What follows needs a renderer, a network or a windowless view; the stand-in

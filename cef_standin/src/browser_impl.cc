@@ -1,6 +1,7 @@
 #include "browser_impl.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "browser_host_impl.h"
 #include "browser_window.h"
@@ -10,8 +11,11 @@
 #include "include/cef_life_span_handler.h"
 #include "include/cef_load_handler.h"
 #include "include/cef_render_process_handler.h"
+#include "include/cef_request_handler.h"
 #include "navigation.h"
 #include "page_window.h"
+#include "renderer_routers.h"
+#include "task_threads.h"
 #include "ui_thread.h"
 
 namespace standin {
@@ -36,8 +40,13 @@ bool IsDescendant(const FrameImpl* frame, const FrameImpl* ancestor) {
 
 BrowserImpl::BrowserImpl(int id, CefRefPtr<CefClient> client,
                          const CefBrowserSettings& settings, bool is_popup)
-    : id_(id), client_(client), settings_(settings), is_popup_(is_popup) {
-  frames_.push_back(new FrameImpl(this, MakeFrameId(id_, next_frame_++), NULL, ""));
+    : id_(id),
+      client_(client),
+      settings_(settings),
+      is_popup_(is_popup),
+      main_frame_(new FrameImpl(this, MakeFrameId(id, 1), NULL, "")),
+      next_frame_(2) {
+  frames_.push_back(main_frame_);
 }
 
 BrowserImpl::~BrowserImpl() {
@@ -70,8 +79,13 @@ void BrowserImpl::Start(const std::string& url) {
     StartNavigation(main_frame(), url.empty() ? "about:blank" : url);
 }
 
+std::vector<CefRefPtr<FrameImpl>> BrowserImpl::frames() const {
+  std::lock_guard<std::mutex> guard(frames_lock_);
+  return frames_;
+}
+
 CefRefPtr<FrameImpl> BrowserImpl::FindFrame(int64 id) const {
-  for (const CefRefPtr<FrameImpl>& frame : frames_) {
+  for (const CefRefPtr<FrameImpl>& frame : frames()) {
     if (frame->GetIdentifier() == id)
       return frame;
   }
@@ -82,28 +96,71 @@ CefRefPtr<FrameImpl> BrowserImpl::AddSubFrame(CefRefPtr<FrameImpl> parent,
                                               const std::string& name) {
   CefRefPtr<FrameImpl> frame =
       new FrameImpl(this, MakeFrameId(id_, next_frame_++), parent, name);
+  std::lock_guard<std::mutex> guard(frames_lock_);
   frames_.push_back(frame);
   return frame;
 }
 
-void BrowserImpl::DropSubFrames(FrameImpl* parent) {
+void BrowserImpl::DropSubFrames(FrameImpl* parent, bool notify_renderer) {
   // Creation order puts children after their parents; going backwards releases
   // the innermost documents first.
+  std::vector<CefRefPtr<FrameImpl>> all = frames();
   std::vector<CefRefPtr<FrameImpl>> dropped;
-  for (auto it = frames_.rbegin(); it != frames_.rend(); ++it) {
+  for (auto it = all.rbegin(); it != all.rend(); ++it) {
     if (IsDescendant(it->get(), parent))
       dropped.push_back(*it);
   }
   for (const CefRefPtr<FrameImpl>& frame : dropped) {
-    ReleaseFrameContext(frame);
+    if (notify_renderer) {
+      ReleaseFrameContext(frame);
+    } else if (CefRefPtr<V8ContextImpl> context = frame->SwapContext(NULL)) {
+      context->Invalidate();
+    }
     if (frame->navigation() != 0) {
       ChangeLoading(-1);
       CefRefPtr<BrowserImpl> self(this);
       PostUiTask([self] { self->NotifyLoadingState(); });
     }
     frame->Detach();
+    std::lock_guard<std::mutex> guard(frames_lock_);
     frames_.erase(std::find(frames_.begin(), frames_.end(), frame));
   }
+}
+
+void BrowserImpl::CrashRenderer() {
+  if (closed_ || closing_ || !renderer_alive_)
+    return;
+  renderer_alive_ = false;
+  ++renderer_generation_;
+  ForgetRendererOfBrowser(id_);
+  DropSubFrames(main_frame_.get(), false);
+  if (CefRefPtr<V8ContextImpl> context = main_frame_->SwapContext(NULL))
+    context->Invalidate();
+  // A load under way ends with its renderer: its remaining events never come.
+  if (main_frame_->navigation() != 0) {
+    main_frame_->set_navigation(0);
+    ChangeLoading(-1);
+  }
+  NotifyLoadingState();
+  MainUrlChanged();
+  CefRefPtr<BrowserImpl> self(this);
+  PostUiTask([self] {
+    CefRefPtr<CefRequestHandler> handler =
+        self->client_ && !self->closed_ ? self->client_->GetRequestHandler() : NULL;
+    if (handler)
+      handler->OnRenderProcessTerminated(self.get(), TS_PROCESS_CRASHED);
+  });
+}
+
+void BrowserImpl::StartRendererIfGone() {
+  if (renderer_alive_)
+    return;
+  renderer_alive_ = true;
+  // A new renderer process learns of the browser, as at creation.
+  CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
+  if (renderer)
+    renderer->OnBrowserCreated(this);
+  MainUrlChanged();
 }
 
 void BrowserImpl::MainUrlChanged() {
@@ -112,7 +169,7 @@ void BrowserImpl::MainUrlChanged() {
 }
 
 void BrowserImpl::ChangeLoading(int delta) {
-  loading_count_ = std::max(0, loading_count_ + delta);
+  loading_count_ = std::max(0, loading_count_.load() + delta);
 }
 
 void BrowserImpl::NotifyLoadingState() {
@@ -155,29 +212,43 @@ bool BrowserImpl::OnPageKey(UINT message, WPARAM wparam, LPARAM lparam) {
            wparam == VK_F4);
 }
 
-PopupRecord BrowserImpl::RequestPopup(CefRefPtr<FrameImpl> frame,
-                                      const PopupRequest& request) {
+int BrowserImpl::RequestPopup(CefRefPtr<FrameImpl> frame,
+                              const PopupRequest& request) {
   PopupRecord record;
   record.frame = frame ? frame->GetIdentifier() : 0;
   record.request = request;
-  CefRefPtr<CefLifeSpanHandler> handler = client_ ? client_->GetLifeSpanHandler() : NULL;
-  if (handler) {
-    CefPopupFeatures features;
-    CefWindowInfo window_info;
-    window_info.SetAsPopup(NULL, CefString());
-    CefRefPtr<CefClient> client = client_;
-    CefBrowserSettings settings(settings_);
-    bool no_javascript_access = false;
-    record.canceled = handler->OnBeforePopup(
-        this, frame.get(), request.url, request.target,
-        static_cast<cef_window_open_disposition_t>(request.disposition),
-        request.user_gesture, features, window_info, client, settings,
-        &no_javascript_access);
-  }
-  // No pop-up window is made; the record says that one would have been.
-  record.opened = !record.canceled;
+  const int index = static_cast<int>(popups_.size());
   popups_.push_back(record);
-  return record;
+  CefRefPtr<BrowserImpl> self(this);
+  auto settings = std::make_shared<CefBrowserSettings>(settings_);
+  const bool posted = PostWorkerTask(TID_IO, [self, frame, request, index, settings] {
+    CefRefPtr<CefClient> client = self->client_;
+    CefRefPtr<CefLifeSpanHandler> handler = client ? client->GetLifeSpanHandler() : NULL;
+    bool canceled = false;
+    if (handler) {
+      CefPopupFeatures features;
+      CefWindowInfo window_info;
+      window_info.SetAsPopup(NULL, CefString());
+      bool no_javascript_access = false;
+      canceled = handler->OnBeforePopup(
+          self.get(), frame.get(), request.url, request.target,
+          static_cast<cef_window_open_disposition_t>(request.disposition),
+          request.user_gesture, features, window_info, client, *settings,
+          &no_javascript_access);
+    }
+    PostUiTask([self, index, canceled] { self->FinishPopup(index, canceled); });
+  }, 0);
+  if (!posted)
+    popups_[index].done = true;  // the engine is stopping: nothing was asked
+  return index;
+}
+
+void BrowserImpl::FinishPopup(int index, bool canceled) {
+  PopupRecord& record = popups_[index];
+  record.done = true;
+  record.canceled = canceled;
+  // No pop-up window is made; the record says that one would have been.
+  record.opened = !canceled;
 }
 
 void BrowserImpl::CloseBrowser(bool force_close) {
@@ -226,12 +297,15 @@ void BrowserImpl::FinishClose() {
   // The renderer side goes after the browser side learned of the close, so
   // pending queries are cancelled by the browser-side router without any page
   // callback running.
-  for (auto it = frames_.rbegin(); it != frames_.rend(); ++it)
-    ReleaseFrameContext(*it);
-  CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
-  if (renderer)
-    renderer->OnBrowserDestroyed(this);
-  for (const CefRefPtr<FrameImpl>& frame : frames_)
+  const std::vector<CefRefPtr<FrameImpl>> all = frames();
+  if (renderer_alive_) {
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+      ReleaseFrameContext(*it);
+    CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
+    if (renderer)
+      renderer->OnBrowserDestroyed(this);
+  }
+  for (const CefRefPtr<FrameImpl>& frame : all)
     frame->Detach();
   RemoveBrowser(this);
 }
@@ -239,7 +313,7 @@ void BrowserImpl::FinishClose() {
 void BrowserImpl::Abandon() {
   closed_ = true;
   closing_ = true;
-  for (const CefRefPtr<FrameImpl>& frame : frames_) {
+  for (const CefRefPtr<FrameImpl>& frame : frames()) {
     CefRefPtr<V8ContextImpl> context = frame->SwapContext(NULL);
     if (context)
       context->Invalidate();
@@ -278,13 +352,13 @@ bool BrowserImpl::IsLoading() {
 }
 
 void BrowserImpl::Reload() {
-  if (closed_)
-    return;
+  // A closed browser starts nothing (StartNavigation checks, on this thread).
   CefRefPtr<FrameImpl> frame = main_frame();
+  auto reload = [frame] { StartNavigation(frame, frame->url(), TT_RELOAD); };
   if (OnUiThread())
-    StartNavigation(frame, frame->url());
+    reload();
   else
-    frame->LoadURL(frame->url());
+    PostUiTask(reload);
 }
 
 void BrowserImpl::ReloadIgnoreCache() {
@@ -306,7 +380,7 @@ bool BrowserImpl::IsPopup() {
 }
 
 bool BrowserImpl::HasDocument() {
-  return !main_frame()->url().empty();
+  return renderer_alive_ && !main_frame()->url().empty();
 }
 
 CefRefPtr<CefFrame> BrowserImpl::GetMainFrame() {
@@ -323,7 +397,7 @@ CefRefPtr<CefFrame> BrowserImpl::GetFrame(int64 identifier) {
 
 CefRefPtr<CefFrame> BrowserImpl::GetFrame(const CefString& name) {
   const std::string wanted = name.ToString();
-  for (const CefRefPtr<FrameImpl>& frame : frames_) {
+  for (const CefRefPtr<FrameImpl>& frame : frames()) {
     if (frame->name() == wanted)
       return frame.get();
   }
@@ -331,18 +405,18 @@ CefRefPtr<CefFrame> BrowserImpl::GetFrame(const CefString& name) {
 }
 
 size_t BrowserImpl::GetFrameCount() {
-  return frames_.size();
+  return frames().size();
 }
 
 void BrowserImpl::GetFrameIdentifiers(std::vector<int64>& identifiers) {
   identifiers.clear();
-  for (const CefRefPtr<FrameImpl>& frame : frames_)
+  for (const CefRefPtr<FrameImpl>& frame : frames())
     identifiers.push_back(frame->GetIdentifier());
 }
 
 void BrowserImpl::GetFrameNames(std::vector<CefString>& names) {
   names.clear();
-  for (const CefRefPtr<FrameImpl>& frame : frames_)
+  for (const CefRefPtr<FrameImpl>& frame : frames())
     names.push_back(frame->name());
 }
 
@@ -354,9 +428,13 @@ bool BrowserImpl::SendProcessMessage(CefProcessId target_process,
   CefRefPtr<CefProcessMessage> copy = message->Copy();
   if (!copy)
     return false;
+  // Across the process boundary: what one renderer sent, or was sent, never
+  // reaches its successor after a crash.
   CefRefPtr<BrowserImpl> self(this);
-  return PostUiTask([self, target_process, copy] {
-    if (self->closed_)
+  const int generation = renderer_generation_;
+  return PostUiTask([self, target_process, copy, generation] {
+    if (self->closed_ || !self->renderer_alive_ ||
+        self->renderer_generation_ != generation)
       return;
     if (target_process == PID_BROWSER) {
       if (self->client_)

@@ -1,11 +1,15 @@
-// A stand-in browser: its windows, frame tree, loading state, close path and
-// what the page and the user did to it (keys, pop-ups). UI thread only, except
-// where a method says otherwise.
+// A stand-in browser: its windows, frame tree, loading state, renderer, close
+// path and what the page and the user did to it (keys, pop-ups). UI thread
+// only, except the CefBrowser calls that 2623 allows from any thread
+// (identity, GetMainFrame, GetFrame, the frame lists, IsLoading, Reload),
+// which are safe anywhere.
 #ifndef CEF_STANDIN_SRC_BROWSER_IMPL_H_
 #define CEF_STANDIN_SRC_BROWSER_IMPL_H_
 
 #include <windows.h>
 
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -32,17 +36,27 @@ class BrowserImpl : public CefBrowser {
   CefRefPtr<CefClient> client() const { return client_; }
   bool closed() const { return closed_; }
   bool loading() const { return loading_count_ > 0; }
-  double zoom_level() const { return zoom_level_; }
-  void set_zoom_level(double level) { zoom_level_ = level; }
 
-  // Frames, main first then sub-frames in creation order.
-  CefRefPtr<FrameImpl> main_frame() const { return frames_.front(); }
-  const std::vector<CefRefPtr<FrameImpl>>& frames() const { return frames_; }
+  // Frames, main first then sub-frames in creation order. Any thread.
+  CefRefPtr<FrameImpl> main_frame() const { return main_frame_; }
+  std::vector<CefRefPtr<FrameImpl>> frames() const;
   CefRefPtr<FrameImpl> FindFrame(int64 id) const;
   CefRefPtr<FrameImpl> AddSubFrame(CefRefPtr<FrameImpl> parent,
                                    const std::string& name);
-  // Releases the script contexts of the frame's sub-frames and removes them.
-  void DropSubFrames(FrameImpl* parent);
+  // Removes the frame's sub-frames, innermost first. notify_renderer: the
+  // renderer side hears of each context that goes (false: it died with them).
+  void DropSubFrames(FrameImpl* parent, bool notify_renderer = true);
+
+  // The renderer process of this browser. A crash ends it: every script
+  // context goes without a word to the renderer side, sub-frames go, loads
+  // under way end, and the request handler's OnRenderProcessTerminated
+  // follows. The next main-frame navigation starts a new renderer, one
+  // generation later, whose router state starts afresh; messages of an older
+  // generation are dropped.
+  bool renderer_alive() const { return renderer_alive_; }
+  int renderer_generation() const { return renderer_generation_; }  // any thread
+  void CrashRenderer();
+  void StartRendererIfGone();
   // The main frame's URL changed; the page window shows it.
   void MainUrlChanged();
 
@@ -55,8 +69,10 @@ class BrowserImpl : public CefBrowser {
   bool OnPageKey(UINT message, WPARAM wparam, LPARAM lparam);
   const std::vector<KeyRecord>& page_keys() const { return page_keys_; }
 
-  PopupRecord RequestPopup(CefRefPtr<FrameImpl> frame,
-                           const PopupRequest& request);
+  // OnBeforePopup runs on the IO thread, as in 2623, while this thread goes
+  // on; the record (index returned) is done when the answer came back here.
+  // A null frame is handed to OnBeforePopup as it is.
+  int RequestPopup(CefRefPtr<FrameImpl> frame, const PopupRequest& request);
   const std::vector<PopupRecord>& popups() const { return popups_; }
 
   // Close path: WM_CLOSE on the browser window asks DoClose; the destroyed
@@ -94,6 +110,7 @@ class BrowserImpl : public CefBrowser {
  private:
   void FinishClose();
   void DestroyWindows();
+  void FinishPopup(int index, bool canceled);
 
   const int id_;
   const CefRefPtr<CefClient> client_;
@@ -101,11 +118,14 @@ class BrowserImpl : public CefBrowser {
   const bool is_popup_;
   HWND window_ = nullptr;       // the browser window
   HWND page_window_ = nullptr;  // child of window_
+  mutable std::mutex frames_lock_;  // changes to frames_; reads off this thread
   std::vector<CefRefPtr<FrameImpl>> frames_;
+  const CefRefPtr<FrameImpl> main_frame_;
   int next_frame_ = 1;
-  int loading_count_ = 0;
+  std::atomic<int> loading_count_{0};
   bool loading_notified_ = false;
-  double zoom_level_ = 0.0;
+  std::atomic<bool> renderer_alive_{true};
+  std::atomic<int> renderer_generation_{1};
   bool close_asked_ = false;  // DoClose ran and kept the window
   bool closing_ = false;      // the window is being destroyed
   bool closed_ = false;       // OnBeforeClose ran

@@ -405,29 +405,45 @@ bool OpFailLoad(ChannelHost& host, Call& call) {
 }
 
 json PopupJson(const PopupRecord& p) {
-  return {{"frame", p.frame},
+  return {{"frame", Nullable(p.frame)},
           {"url", p.request.url},
           {"target", p.request.target},
           {"disposition", kDispositions[p.request.disposition]},
           {"user_gesture", p.request.user_gesture},
+          {"done", p.done},
           {"canceled", p.canceled},
           {"opened", p.opened}};
 }
 
+// OnBeforePopup runs on the engine's IO thread; the reply waits for its answer.
 bool OpPopup(ChannelHost& host, Call& call) {
   int browser = 0;
   std::int64_t frame = 0;
   PopupRequest request;
+  int wait_ms = 0;
   if (!call.Target(&browser, &frame) || !call.String("url", nullptr, &request.url) ||
       !call.String("target", "", &request.target) ||
       !ParseDisposition(call, &request.disposition) ||
-      !call.Bool("user_gesture", true, &request.user_gesture))
+      !call.Bool("user_gesture", true, &request.user_gesture) ||
+      !call.Bool("no_frame", false, &request.no_frame) || !call.WaitMs(5000, &wait_ms))
     return false;
-  PopupRecord record;
+  int index = 0;
   Status status;
-  if (!OnUi(host, call, [&] { status = RequestPopup(browser, frame, request, &record); }) ||
+  if (!OnUi(host, call, [&] { status = RequestPopup(browser, frame, request, &index); }) ||
       !call.Take(status))
     return false;
+  PopupRecord record;
+  WaitFor(host, call, wait_ms, [&] {
+    std::vector<PopupRecord> popups;
+    status = ListPopups(browser, &popups);
+    if (!status.ok() || index >= static_cast<int>(popups.size()))
+      return true;
+    record = popups[index];
+    return record.done;
+  });
+  if (!call.error.empty() || !call.Take(status))
+    return false;
+  call.reply["done"] = record.done;
   call.reply["canceled"] = record.canceled;
   call.reply["opened"] = record.opened;
   return true;
@@ -560,6 +576,14 @@ bool OpEngine(ChannelHost& host, Call& call) {
   return true;
 }
 
+bool OpCrashRenderer(ChannelHost& host, Call& call) {
+  int browser = 0;
+  if (!call.Target(&browser, nullptr))
+    return false;
+  Status status;
+  return OnUi(host, call, [&] { status = CrashRenderer(browser); }) && call.Take(status);
+}
+
 bool OpClose(ChannelHost& host, Call& call) {
   int browser = 0;
   if (!call.Target(&browser, nullptr))
@@ -580,7 +604,8 @@ const std::map<std::string, Operation>& Operations() {
       {"popup", OpPopup},         {"popups", OpPopups},
       {"key", OpKey},             {"keys", OpKeys},
       {"scripts", OpScripts},     {"zoom", OpZoom},
-      {"engine", OpEngine},       {"close", OpClose}};
+      {"engine", OpEngine},       {"close", OpClose},
+      {"crash_renderer", OpCrashRenderer}};
   return kOperations;
 }
 

@@ -12,6 +12,7 @@
 #include "include/cef_command_line.h"
 #include "page_channel.h"
 #include "page_records.h"
+#include "task_threads.h"
 #include "ui_thread.h"
 
 namespace standin {
@@ -85,18 +86,21 @@ bool CefInitialize(const CefMainArgs& /*args*/, const CefSettings& settings,
   if (!cache_path.empty())
     standin::CreateFolderTree(cache_path);
   standin::SetEngineInitialized(application, settings);
+  standin::EnableWorkerThreads();
   standin::StartPageChannel();
-  standin::PostUiTask([] {
-    CefRefPtr<CefBrowserProcessHandler> handler = standin::BrowserProcessHandler();
-    if (handler)
-      handler->OnContextInitialized();
-  });
+  // 2623 calls this before CefInitialize returns when the caller is the UI
+  // thread (no multi-threaded message loop), so no message loop runs yet:
+  // a browser created here comes later, and a quit made here is lost.
+  CefRefPtr<CefBrowserProcessHandler> handler = standin::BrowserProcessHandler();
+  if (handler)
+    handler->OnContextInitialized();
   return true;
 }
 
 void CefShutdown() {
   if (!standin::EngineInitialized() || !standin::OnUiThread())
     return;
+  standin::StopWorkerThreads();
   standin::StopPageChannel();
   standin::ResetEngine();
   standin::ClearPageRecords();

@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <algorithm>
+#include <map>
 
 #include "browser_impl.h"
 
@@ -14,6 +15,7 @@ struct EngineState {
   CefSettings settings;
   std::vector<CefRefPtr<BrowserImpl>> browsers;  // oldest first
   int next_browser_id = 1;
+  std::map<std::string, double> zoom_levels;  // by host
 };
 
 EngineState& State() {
@@ -45,6 +47,7 @@ void ResetEngine() {
   browsers.clear();
   State().app = NULL;
   State().settings.Reset();
+  State().zoom_levels.clear();
   State().initialized = false;
 }
 
@@ -87,6 +90,40 @@ CefRefPtr<BrowserImpl> FindBrowser(int id) {
 
 std::vector<CefRefPtr<BrowserImpl>> OpenBrowsers() {
   return State().browsers;
+}
+
+std::string ZoomHostOf(const std::string& url) {
+  const std::size_t scheme_end = url.find("://");
+  if (scheme_end == std::string::npos)
+    return std::string();
+  const std::size_t start = scheme_end + 3;
+  const std::size_t end = url.find_first_of("/?#", start);
+  std::string host = url.substr(start, end == std::string::npos ? std::string::npos
+                                                                 : end - start);
+  const std::size_t at = host.rfind('@');
+  if (at != std::string::npos)
+    host.erase(0, at + 1);
+  // A port follows the last colon, unless that colon sits inside [IPv6].
+  const std::size_t colon = host.rfind(':');
+  if (colon != std::string::npos && host.find(']', colon) == std::string::npos)
+    host.erase(colon);
+  for (char& c : host) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return host;
+}
+
+double HostZoomLevel(const std::string& url) {
+  auto it = State().zoom_levels.find(ZoomHostOf(url));
+  return it == State().zoom_levels.end() ? 0.0 : it->second;
+}
+
+void SetHostZoomLevel(const std::string& url, double level) {
+  if (level == 0.0)
+    State().zoom_levels.erase(ZoomHostOf(url));
+  else
+    State().zoom_levels[ZoomHostOf(url)] = level;
 }
 
 }  // namespace standin

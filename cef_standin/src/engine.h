@@ -4,6 +4,7 @@
 #ifndef CEF_STANDIN_SRC_ENGINE_H_
 #define CEF_STANDIN_SRC_ENGINE_H_
 
+#include <string>
 #include <vector>
 
 #include "include/cef_app.h"
@@ -31,6 +32,13 @@ void RemoveBrowser(BrowserImpl* browser);
 // id 0: the oldest open browser. Null when there is none.
 CefRefPtr<BrowserImpl> FindBrowser(int id);
 std::vector<CefRefPtr<BrowserImpl>> OpenBrowsers();
+
+// Chromium's host zoom map: one zoom level per host, shared by every browser;
+// a page of another host shows that host's own level. Keyed by the URL's host
+// (lower case, without user and port); URLs without a host share the key "".
+std::string ZoomHostOf(const std::string& url);
+double HostZoomLevel(const std::string& url);
+void SetHostZoomLevel(const std::string& url, double level);
 
 }  // namespace standin
 

@@ -11,6 +11,16 @@ FrameImpl::FrameImpl(BrowserImpl* browser, int64 id,
                      CefRefPtr<FrameImpl> parent, const std::string& name)
     : browser_(browser), id_(id), parent_(parent), name_(name) {}
 
+std::string FrameImpl::url() const {
+  std::lock_guard<std::mutex> guard(url_lock_);
+  return url_;
+}
+
+void FrameImpl::set_url(const std::string& url) {
+  std::lock_guard<std::mutex> guard(url_lock_);
+  url_ = url;
+}
+
 CefRefPtr<V8ContextImpl> FrameImpl::SwapContext(
     CefRefPtr<V8ContextImpl> context) {
   CefRefPtr<V8ContextImpl> old = context_;
@@ -102,11 +112,11 @@ CefRefPtr<CefFrame> FrameImpl::GetParent() {
 }
 
 CefString FrameImpl::GetURL() {
-  return url_;
+  return url();
 }
 
 CefRefPtr<CefBrowser> FrameImpl::GetBrowser() {
-  return browser_;
+  return browser_.load();
 }
 
 CefRefPtr<CefV8Context> FrameImpl::GetV8Context() {

@@ -1,8 +1,12 @@
 // A frame of a stand-in browser: identity, place in the tree, URL, the current
-// script context and the record of every script run in it.
+// script context and the record of every script run in it. UI thread, except
+// the CefFrame calls that 2623 allows from any thread (identity, GetURL,
+// GetBrowser, IsValid, LoadURL, ExecuteJavaScript), which are safe anywhere.
 #ifndef CEF_STANDIN_SRC_FRAME_IMPL_H_
 #define CEF_STANDIN_SRC_FRAME_IMPL_H_
 
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,8 +26,8 @@ class FrameImpl : public CefFrame {
   BrowserImpl* browser() const { return browser_; }
   FrameImpl* parent() const { return parent_.get(); }
   const std::string& name() const { return name_; }
-  const std::string& url() const { return url_; }
-  void set_url(const std::string& url) { url_ = url; }
+  std::string url() const;
+  void set_url(const std::string& url);
   CefRefPtr<V8ContextImpl> context() const { return context_; }
   const std::vector<ScriptRecord>& scripts() const { return scripts_; }
 
@@ -64,10 +68,11 @@ class FrameImpl : public CefFrame {
   void VisitDOM(CefRefPtr<CefDOMVisitor> visitor) override;
 
  private:
-  BrowserImpl* browser_;  // not owned: the browser owns its frames
+  std::atomic<BrowserImpl*> browser_;  // not owned: the browser owns its frames
   const int64 id_;
   const CefRefPtr<FrameImpl> parent_;
   const std::string name_;
+  mutable std::mutex url_lock_;  // the URL is read from other threads
   std::string url_;
   CefRefPtr<V8ContextImpl> context_;
   std::vector<ScriptRecord> scripts_;

@@ -1,6 +1,8 @@
-// Both sides of the message router. They talk only through process messages, so
-// they behave as they would with a real renderer process between them:
-//   query    renderer -> browser  [frame_id_low, frame_id_high, context_id, request_id, request, persistent]
+// Both sides of the message router, as 2623's wrapper has them. They talk only
+// through process messages, so they behave as they would with a real renderer
+// process between them:
+//   query    renderer -> browser  [frame_id_low, frame_id_high, is_main_frame,
+//                                  context_id, request_id, request, persistent]
 //   success  browser -> renderer  [context_id, request_id, true, response]
 //   failure  browser -> renderer  [context_id, request_id, false, error_code, error_message]
 //   cancel   renderer -> browser  [context_id, request_id]  (request_id 0: the whole context)
@@ -8,13 +10,17 @@
 #include "include/wrapper/cef_message_router.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "browser_impl.h"
 #include "include/cef_task.h"
+#include "renderer_routers.h"
 #include "ui_thread.h"
 #include "v8_context_impl.h"
 
@@ -33,24 +39,53 @@ std::string MessageName(const CefString& function) {
   return function.ToString() + "Msg";
 }
 
+// Counters skip the reserved id when they wrap.
+template <typename T>
+class IdGenerator {
+ public:
+  T Next() {
+    T id = ++last_;
+    if (id == kReservedId)
+      id = ++last_;
+    return id;
+  }
+
+ private:
+  T last_ = kReservedId;
+};
+
 // --- browser side -----------------------------------------------------------
 
 class BrowserSideRouter;
 
+// Success and Failure always reach the router as posted UI tasks, even when
+// called on the UI thread; a non-persistent callback is spent by its first
+// Success, every callback by Failure or by the router detaching it.
 class QueryCallback : public CefMessageRouterBrowserSide::Callback {
  public:
-  QueryCallback(BrowserSideRouter* router, int64 query_id)
-      : router_(router), query_id_(query_id) {}
+  QueryCallback(CefRefPtr<BrowserSideRouter> router, int browser_id, int64 query_id,
+                bool persistent)
+      : router_(router),
+        browser_id_(browser_id),
+        query_id_(query_id),
+        persistent_(persistent) {}
 
   void Success(const CefString& response) override;
   void Failure(int error_code, const CefString& error_message) override;
 
-  // UI thread: the query ended; later calls do nothing.
-  void Detach() { router_ = nullptr; }
+  // UI thread.
+  void Detach() { router_ = NULL; }
 
  private:
-  BrowserSideRouter* router_;  // not owned; null once detached
+  using Answer = std::function<void(BrowserSideRouter*, int browser_id, int64 query_id)>;
+  // UI thread: the answer reaches the router as a task of its own; a spending
+  // answer leaves this callback without a router.
+  void PostAnswer(const Answer& answer, bool spends);
+
+  CefRefPtr<BrowserSideRouter> router_;  // null once spent or detached
+  const int browser_id_;
   const int64 query_id_;
+  const bool persistent_;
 
   IMPLEMENT_REFCOUNTING(QueryCallback);
 };
@@ -60,11 +95,6 @@ class BrowserSideRouter : public CefMessageRouterBrowserSide {
   explicit BrowserSideRouter(const CefMessageRouterConfig& config)
       : query_message_(MessageName(config.js_query_function)),
         cancel_message_(MessageName(config.js_cancel_function)) {}
-
-  ~BrowserSideRouter() override {
-    for (auto& entry : queries_)
-      entry.second.callback->Detach();
-  }
 
   bool AddHandler(Handler* handler, bool first) override;
   bool RemoveHandler(Handler* handler) override;
@@ -78,118 +108,131 @@ class BrowserSideRouter : public CefMessageRouterBrowserSide {
                                 CefProcessId source_process,
                                 CefRefPtr<CefProcessMessage> message) override;
 
-  void OnCallbackSuccess(int64 query_id, const CefString& response);
-  void OnCallbackFailure(int64 query_id, int error_code,
+  // UI thread, from posted callback tasks.
+  void OnCallbackSuccess(int browser_id, int64 query_id, const CefString& response);
+  void OnCallbackFailure(int browser_id, int64 query_id, int error_code,
                          const CefString& error_message);
 
  private:
+  // A query some handler took; made only once OnQuery returned true.
   struct Query {
     CefRefPtr<CefBrowser> browser;
     int64 frame_id = 0;
+    bool is_main_frame = false;
     int context_id = 0;
     int request_id = 0;
     bool persistent = false;
     CefRefPtr<QueryCallback> callback;
-    Handler* handler = nullptr;  // the one that took it
+    Handler* handler = nullptr;
   };
+  using QueryKey = std::pair<int, int64>;  // (browser id, query id)
 
-  bool HasHandler(Handler* handler) const {
-    return std::find(handlers_.begin(), handlers_.end(), handler) != handlers_.end();
-  }
   void HandleQuery(CefRefPtr<CefBrowser> browser, CefRefPtr<CefListValue> args);
   void HandleCancel(CefRefPtr<CefBrowser> browser, CefRefPtr<CefListValue> args);
-  // Ends the query. notify_renderer: the page's onFailure hears of it.
-  void CancelQuery(int64 query_id, bool notify_renderer);
+  void CancelQuery(int64 query_id, const Query& query, bool notify_renderer);
   // Ends every query of the browser (null: all) taken by the handler (null: any).
-  void CancelMatching(CefRefPtr<CefBrowser> browser, Handler* handler,
-                      bool notify_renderer);
-  void SendSuccess(const Query& query, const CefString& response);
-  void SendFailure(const Query& query, int error_code,
-                   const CefString& error_message);
+  void CancelPendingFor(CefRefPtr<CefBrowser> browser, Handler* handler,
+                        bool notify_renderer);
+  CefRefPtr<CefFrame> FrameOf(const Query& query) const;
+  void SendSuccess(CefRefPtr<CefBrowser> browser, int context_id, int request_id,
+                   const CefString& response);
+  void SendFailure(CefRefPtr<CefBrowser> browser, int context_id, int request_id,
+                   int error_code, const CefString& error_message);
 
   const std::string query_message_;
   const std::string cancel_message_;
-  std::vector<Handler*> handlers_;
-  std::map<int64, Query> queries_;
-  int64 next_query_id_ = 1;
+  // 2623 keeps handlers in a std::set of pointers: AddHandler's "first" has no
+  // effect there, and the order in which handlers are asked is pointer order.
+  std::set<Handler*> handlers_;
+  std::map<QueryKey, Query> queries_;
+  IdGenerator<int64> query_ids_;
 };
 
 void QueryCallback::Success(const CefString& response) {
+  CefString copy = response;
   if (!CefCurrentlyOn(TID_UI)) {
     CefRefPtr<QueryCallback> self(this);
-    CefString copy = response;
     PostUiTask([self, copy] { self->Success(copy); });
     return;
   }
-  if (router_)
-    router_->OnCallbackSuccess(query_id_, response);
+  PostAnswer(
+      [copy](BrowserSideRouter* router, int browser_id, int64 query_id) {
+        router->OnCallbackSuccess(browser_id, query_id, copy);
+      },
+      !persistent_);
 }
 
 void QueryCallback::Failure(int error_code, const CefString& error_message) {
+  CefString copy = error_message;
   if (!CefCurrentlyOn(TID_UI)) {
     CefRefPtr<QueryCallback> self(this);
-    CefString copy = error_message;
     PostUiTask([self, error_code, copy] { self->Failure(error_code, copy); });
     return;
   }
-  if (router_)
-    router_->OnCallbackFailure(query_id_, error_code, error_message);
+  PostAnswer(
+      [error_code, copy](BrowserSideRouter* router, int browser_id, int64 query_id) {
+        router->OnCallbackFailure(browser_id, query_id, error_code, copy);
+      },
+      true);
 }
 
-bool BrowserSideRouter::AddHandler(Handler* handler, bool first) {
-  if (!handler || HasHandler(handler))
-    return false;
-  if (first)
-    handlers_.insert(handlers_.begin(), handler);
-  else
-    handlers_.push_back(handler);
-  return true;
+void QueryCallback::PostAnswer(const Answer& answer, bool spends) {
+  if (!router_)
+    return;
+  CefRefPtr<BrowserSideRouter> router = router_;
+  const int browser_id = browser_id_;
+  const int64 query_id = query_id_;
+  PostUiTask([router, browser_id, query_id, answer] {
+    answer(router.get(), browser_id, query_id);
+  });
+  if (spends)
+    router_ = NULL;
+}
+
+bool BrowserSideRouter::AddHandler(Handler* handler, bool /*first*/) {
+  return handlers_.insert(handler).second;
 }
 
 bool BrowserSideRouter::RemoveHandler(Handler* handler) {
-  if (!handler || !HasHandler(handler))
+  if (handlers_.erase(handler) == 0)
     return false;
-  CancelMatching(NULL, handler, true);
-  handlers_.erase(std::find(handlers_.begin(), handlers_.end(), handler));
+  CancelPendingFor(NULL, handler, true);
   return true;
 }
 
 void BrowserSideRouter::CancelPending(CefRefPtr<CefBrowser> browser,
                                       Handler* handler) {
-  CancelMatching(browser, handler, true);
+  CancelPendingFor(browser, handler, true);
 }
 
 int BrowserSideRouter::GetPendingCount(CefRefPtr<CefBrowser> browser,
                                        Handler* handler) {
   int count = 0;
   for (const auto& entry : queries_) {
-    const Query& query = entry.second;
-    if ((!browser || query.browser->IsSame(browser)) &&
-        (!handler || query.handler == handler))
+    if ((!browser || entry.first.first == browser->GetIdentifier()) &&
+        (!handler || entry.second.handler == handler))
       ++count;
   }
   return count;
 }
 
 void BrowserSideRouter::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
-  CancelMatching(browser, nullptr, false);
+  CancelPendingFor(browser, nullptr, false);
 }
 
 void BrowserSideRouter::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser) {
-  CancelMatching(browser, nullptr, false);
+  CancelPendingFor(browser, nullptr, false);
 }
 
 void BrowserSideRouter::OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
                                        CefRefPtr<CefFrame> frame) {
-  if (frame && frame->IsMain())
-    CancelMatching(browser, nullptr, false);
+  if (frame->IsMain())
+    CancelPendingFor(browser, nullptr, false);
 }
 
 bool BrowserSideRouter::OnProcessMessageReceived(
     CefRefPtr<CefBrowser> browser, CefProcessId /*source_process*/,
     CefRefPtr<CefProcessMessage> message) {
-  if (!browser || !message)
-    return false;
   const std::string name = message->GetName();
   if (name == query_message_) {
     HandleQuery(browser, message->GetArgumentList());
@@ -204,137 +247,174 @@ bool BrowserSideRouter::OnProcessMessageReceived(
 
 void BrowserSideRouter::HandleQuery(CefRefPtr<CefBrowser> browser,
                                     CefRefPtr<CefListValue> args) {
-  if (!args || args->GetSize() != 6)
+  const int64 frame_id = CefInt64Set(args->GetInt(0), args->GetInt(1));
+  const bool is_main_frame = args->GetBool(2);
+  const int context_id = args->GetInt(3);
+  const int request_id = args->GetInt(4);
+  const CefString request = args->GetString(5);
+  const bool persistent = args->GetBool(6);
+
+  if (handlers_.empty()) {
+    SendFailure(browser, context_id, request_id, kCanceledErrorCode,
+                kCanceledErrorMessage);
     return;
-  const int64 query_id = next_query_id_++;
+  }
+
+  const int browser_id = browser->GetIdentifier();
+  const int64 query_id = query_ids_.Next();
+  CefRefPtr<CefFrame> frame =
+      is_main_frame ? browser->GetMainFrame() : browser->GetFrame(frame_id);
+  CefRefPtr<QueryCallback> callback =
+      new QueryCallback(this, browser_id, query_id, persistent);
+
+  // A handler may add or remove handlers while it runs: ask a copy.
+  const std::set<Handler*> handlers = handlers_;
+  Handler* taker = nullptr;
+  for (Handler* handler : handlers) {
+    if (handler->OnQuery(browser, frame, query_id, request, persistent, callback.get())) {
+      taker = handler;
+      break;
+    }
+  }
+
+  if (!taker) {
+    // Whatever the handlers did with the callback is void now; an answer one
+    // of them already gave finds no query when its task runs.
+    callback->Detach();
+    SendFailure(browser, context_id, request_id, kCanceledErrorCode,
+                kCanceledErrorMessage);
+    return;
+  }
+  // The callback's answers are posted, so recording the query now is in time.
   Query query;
   query.browser = browser;
-  query.frame_id = CefInt64Set(args->GetInt(0), args->GetInt(1));
-  query.context_id = args->GetInt(2);
-  query.request_id = args->GetInt(3);
-  query.persistent = args->GetBool(5);
-  query.callback = new QueryCallback(this, query_id);
-  const CefString request = args->GetString(4);
-  CefRefPtr<CefFrame> frame = browser->GetFrame(query.frame_id);
-  CefRefPtr<QueryCallback> callback = query.callback;
-  queries_[query_id] = query;
-
-  // A handler may add or remove handlers, or end the query, while it runs.
-  const std::vector<Handler*> handlers = handlers_;
-  for (Handler* handler : handlers) {
-    auto it = queries_.find(query_id);
-    if (it == queries_.end())
-      return;  // answered already
-    if (!HasHandler(handler))
-      continue;
-    it->second.handler = handler;
-    if (handler->OnQuery(browser, frame, query_id, request, query.persistent,
-                         callback.get()))
-      return;
-  }
-  auto it = queries_.find(query_id);
-  if (it == queries_.end())
-    return;
-  // Nobody took it: the page hears the router's own cancel failure.
-  Query unanswered = it->second;
-  queries_.erase(it);
-  unanswered.callback->Detach();
-  SendFailure(unanswered, kCanceledErrorCode, kCanceledErrorMessage);
+  query.frame_id = frame_id;
+  query.is_main_frame = is_main_frame;
+  query.context_id = context_id;
+  query.request_id = request_id;
+  query.persistent = persistent;
+  query.callback = callback;
+  query.handler = taker;
+  queries_[QueryKey(browser_id, query_id)] = query;
 }
 
 void BrowserSideRouter::HandleCancel(CefRefPtr<CefBrowser> browser,
                                      CefRefPtr<CefListValue> args) {
-  if (!args || args->GetSize() != 2)
-    return;
+  const int browser_id = browser->GetIdentifier();
   const int context_id = args->GetInt(0);
   const int request_id = args->GetInt(1);
-  std::vector<int64> ids;
-  for (const auto& entry : queries_) {
-    const Query& query = entry.second;
-    if (query.browser->IsSame(browser) && query.context_id == context_id &&
-        (request_id == kReservedId || query.request_id == request_id))
-      ids.push_back(entry.first);
+  for (auto it = queries_.begin(); it != queries_.end();) {
+    if (it->first.first == browser_id && it->second.context_id == context_id &&
+        (request_id == kReservedId || it->second.request_id == request_id)) {
+      const int64 query_id = it->first.second;
+      const Query query = it->second;
+      it = queries_.erase(it);
+      CancelQuery(query_id, query, false);
+      if (request_id != kReservedId)
+        return;  // one request named: stop at the first match
+    } else {
+      ++it;
+    }
   }
-  for (int64 id : ids)
-    CancelQuery(id, false);
 }
 
-void BrowserSideRouter::CancelQuery(int64 query_id, bool notify_renderer) {
-  auto it = queries_.find(query_id);
-  if (it == queries_.end())
-    return;
-  Query query = it->second;
-  queries_.erase(it);
-  if (notify_renderer)
-    SendFailure(query, kCanceledErrorCode, kCanceledErrorMessage);
-  if (query.handler) {
-    query.handler->OnQueryCanceled(query.browser,
-                                   query.browser->GetFrame(query.frame_id), query_id);
+CefRefPtr<CefFrame> BrowserSideRouter::FrameOf(const Query& query) const {
+  return query.is_main_frame ? query.browser->GetMainFrame()
+                             : query.browser->GetFrame(query.frame_id);
+}
+
+void BrowserSideRouter::CancelQuery(int64 query_id, const Query& query,
+                                    bool notify_renderer) {
+  if (notify_renderer) {
+    SendFailure(query.browser, query.context_id, query.request_id, kCanceledErrorCode,
+                kCanceledErrorMessage);
   }
+  query.handler->OnQueryCanceled(query.browser, FrameOf(query), query_id);
   query.callback->Detach();
 }
 
-void BrowserSideRouter::CancelMatching(CefRefPtr<CefBrowser> browser,
-                                       Handler* handler, bool notify_renderer) {
-  std::vector<int64> ids;
-  for (const auto& entry : queries_) {
-    const Query& query = entry.second;
-    if ((!browser || query.browser->IsSame(browser)) &&
-        (!handler || query.handler == handler))
-      ids.push_back(entry.first);
+void BrowserSideRouter::CancelPendingFor(CefRefPtr<CefBrowser> browser,
+                                         Handler* handler, bool notify_renderer) {
+  if (!CefCurrentlyOn(TID_UI)) {
+    CefRefPtr<BrowserSideRouter> self(this);
+    PostUiTask([self, browser, handler, notify_renderer] {
+      self->CancelPendingFor(browser, handler, notify_renderer);
+    });
+    return;
   }
-  for (int64 id : ids)
-    CancelQuery(id, notify_renderer);
+  for (auto it = queries_.begin(); it != queries_.end();) {
+    if ((!browser || it->first.first == browser->GetIdentifier()) &&
+        (!handler || it->second.handler == handler)) {
+      const int64 query_id = it->first.second;
+      const Query query = it->second;
+      it = queries_.erase(it);
+      CancelQuery(query_id, query, notify_renderer);
+    } else {
+      ++it;
+    }
+  }
 }
 
-void BrowserSideRouter::OnCallbackSuccess(int64 query_id,
+void BrowserSideRouter::OnCallbackSuccess(int browser_id, int64 query_id,
                                           const CefString& response) {
-  auto it = queries_.find(query_id);
+  auto it = queries_.find(QueryKey(browser_id, query_id));
   if (it == queries_.end())
     return;
-  Query query = it->second;
-  if (!query.persistent) {
+  const Query query = it->second;
+  if (!query.persistent)
     queries_.erase(it);
-    query.callback->Detach();
-  }
-  SendSuccess(query, response);
+  SendSuccess(query.browser, query.context_id, query.request_id, response);
 }
 
-void BrowserSideRouter::OnCallbackFailure(int64 query_id, int error_code,
+void BrowserSideRouter::OnCallbackFailure(int browser_id, int64 query_id,
+                                          int error_code,
                                           const CefString& error_message) {
-  auto it = queries_.find(query_id);
+  auto it = queries_.find(QueryKey(browser_id, query_id));
   if (it == queries_.end())
     return;
-  Query query = it->second;
+  const Query query = it->second;
   queries_.erase(it);
-  query.callback->Detach();
-  SendFailure(query, error_code, error_message);
+  SendFailure(query.browser, query.context_id, query.request_id, error_code,
+              error_message);
 }
 
-void BrowserSideRouter::SendSuccess(const Query& query,
-                                    const CefString& response) {
+void BrowserSideRouter::SendSuccess(CefRefPtr<CefBrowser> browser, int context_id,
+                                    int request_id, const CefString& response) {
   CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(query_message_);
   CefRefPtr<CefListValue> args = message->GetArgumentList();
-  args->SetInt(0, query.context_id);
-  args->SetInt(1, query.request_id);
+  args->SetInt(0, context_id);
+  args->SetInt(1, request_id);
   args->SetBool(2, true);
   args->SetString(3, response);
-  query.browser->SendProcessMessage(PID_RENDERER, message);
+  browser->SendProcessMessage(PID_RENDERER, message);
 }
 
-void BrowserSideRouter::SendFailure(const Query& query, int error_code,
+void BrowserSideRouter::SendFailure(CefRefPtr<CefBrowser> browser, int context_id,
+                                    int request_id, int error_code,
                                     const CefString& error_message) {
   CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(query_message_);
   CefRefPtr<CefListValue> args = message->GetArgumentList();
-  args->SetInt(0, query.context_id);
-  args->SetInt(1, query.request_id);
+  args->SetInt(0, context_id);
+  args->SetInt(1, request_id);
   args->SetBool(2, false);
   args->SetInt(3, error_code);
   args->SetString(4, error_message);
-  query.browser->SendProcessMessage(PID_RENDERER, message);
+  browser->SendProcessMessage(PID_RENDERER, message);
 }
 
 // --- renderer side ----------------------------------------------------------
+
+// One renderer-side router serves every browser here; each browser's part
+// stands for the router of that browser's renderer process, so when the
+// renderer crashed (a new generation) that part starts afresh: its pending
+// requests are gone without a callback and its ids count from 1 again.
+class RendererSideRouter;
+
+// UI thread (the stand-in's render thread).
+std::set<RendererSideRouter*>& LiveRendererRouters() {
+  static std::set<RendererSideRouter*> routers;
+  return routers;
+}
 
 class RendererSideRouter : public CefMessageRouterRendererSide {
  public:
@@ -342,7 +422,12 @@ class RendererSideRouter : public CefMessageRouterRendererSide {
       : query_function_(config.js_query_function.ToString()),
         cancel_function_(config.js_cancel_function.ToString()),
         query_message_(MessageName(config.js_query_function)),
-        cancel_message_(MessageName(config.js_cancel_function)) {}
+        cancel_message_(MessageName(config.js_cancel_function)) {
+    LiveRendererRouters().insert(this);
+  }
+  ~RendererSideRouter() override { LiveRendererRouters().erase(this); }
+
+  void Forget(int browser_id) { states_.erase(browser_id); }
 
   int GetPendingCount(CefRefPtr<CefBrowser> browser,
                       CefRefPtr<CefV8Context> context) override;
@@ -355,54 +440,78 @@ class RendererSideRouter : public CefMessageRouterRendererSide {
                                 CefRefPtr<CefProcessMessage> message) override;
 
  private:
-  // (browser id, context id, request id)
-  using RequestKey = std::tuple<int, int, int>;
   struct Request {
     bool persistent = false;
     std::shared_ptr<PageCallbacks> callbacks;
   };
+  using RequestKey = std::pair<int, int>;  // (context id, request id)
+  struct RendererState {
+    int generation = 0;
+    std::map<int, CefRefPtr<CefV8Context>> contexts;  // ids made on first use
+    std::map<RequestKey, Request> requests;
+    IdGenerator<int> context_ids;
+    IdGenerator<int> request_ids;
+  };
 
-  int ContextId(CefRefPtr<CefV8Context> context, bool create);
+  // The state of the browser's current renderer, fresh after a crash.
+  RendererState& StateOf(CefRefPtr<CefBrowser> browser);
+  int ContextId(RendererState& state, CefRefPtr<CefV8Context> context, bool create);
   int SendQuery(CefRefPtr<V8ContextImpl> context, const PageQuery& query);
-  bool SendCancel(CefRefPtr<V8ContextImpl> context, int request_id);
-  void HandleReply(CefRefPtr<CefBrowser> browser, CefRefPtr<CefListValue> args);
-  void PostCancel(CefRefPtr<CefBrowser> browser, int context_id, int request_id);
+  bool SendCancel(CefRefPtr<CefBrowser> browser, int context_id, int request_id);
+  void ExecuteReply(int browser_id, int generation, int context_id, int request_id,
+                    bool success, const std::string& response, int error_code);
 
   const std::string query_function_;
   const std::string cancel_function_;
   const std::string query_message_;
   const std::string cancel_message_;
-  std::map<int, CefRefPtr<CefV8Context>> contexts_;
-  std::map<RequestKey, Request> requests_;
-  int next_context_id_ = kReservedId + 1;
-  int next_request_id_ = kReservedId + 1;
+  std::map<int, RendererState> states_;  // by browser id
 };
 
-int RendererSideRouter::ContextId(CefRefPtr<CefV8Context> context, bool create) {
-  for (const auto& entry : contexts_) {
+RendererSideRouter::RendererState& RendererSideRouter::StateOf(
+    CefRefPtr<CefBrowser> browser) {
+  BrowserImpl* impl = static_cast<BrowserImpl*>(browser.get());
+  RendererState& state = states_[browser->GetIdentifier()];
+  if (state.generation != impl->renderer_generation()) {
+    RendererState fresh;
+    fresh.generation = impl->renderer_generation();
+    // The old requests die with their process: no page callback runs.
+    std::swap(state, fresh);
+  }
+  return state;
+}
+
+int RendererSideRouter::ContextId(RendererState& state, CefRefPtr<CefV8Context> context,
+                                  bool create) {
+  for (const auto& entry : state.contexts) {
     if (entry.second->IsSame(context))
       return entry.first;
   }
   if (!create)
     return kReservedId;
-  const int id = next_context_id_++;
-  contexts_[id] = context;
+  const int id = state.context_ids.Next();
+  state.contexts[id] = context;
   return id;
 }
 
 int RendererSideRouter::GetPendingCount(CefRefPtr<CefBrowser> browser,
                                         CefRefPtr<CefV8Context> context) {
-  if (!browser)
-    return 0;
-  const int context_id = context ? ContextId(context, false) : kReservedId;
-  if (context && context_id == kReservedId)
-    return 0;
+  auto count_in = [&](RendererState& state) {
+    const int context_id = context ? ContextId(state, context, false) : kReservedId;
+    if (context && context_id == kReservedId)
+      return 0;
+    int count = 0;
+    for (const auto& entry : state.requests) {
+      if (context_id == kReservedId || entry.first.first == context_id)
+        ++count;
+    }
+    return count;
+  };
+  if (browser)
+    return count_in(StateOf(browser));
   int count = 0;
-  for (const auto& entry : requests_) {
-    if (std::get<0>(entry.first) == browser->GetIdentifier() &&
-        (context_id == kReservedId || std::get<1>(entry.first) == context_id))
-      ++count;
-  }
+  for (auto& entry : states_)
+    count += count_in(entry.second);
   return count;
 }
 
@@ -419,39 +528,46 @@ void RendererSideRouter::OnContextCreated(CefRefPtr<CefBrowser> /*browser*/,
     return self->SendQuery(target, query);
   });
   impl->SetCancelFunction(cancel_function_, [self, target](int request_id) {
-    return self->SendCancel(target, request_id);
+    CefRefPtr<CefBrowser> browser = target->GetBrowser();
+    if (!browser || request_id == kReservedId)
+      return false;
+    RendererState& state = self->StateOf(browser);
+    return self->SendCancel(browser, self->ContextId(state, target, true), request_id);
   });
 }
 
 void RendererSideRouter::OnContextReleased(CefRefPtr<CefBrowser> browser,
                                            CefRefPtr<CefFrame> /*frame*/,
                                            CefRefPtr<CefV8Context> context) {
-  const int context_id = ContextId(context, false);
+  RendererState& state = StateOf(browser);
+  const int context_id = ContextId(state, context, false);
   if (context_id == kReservedId)
     return;
-  contexts_.erase(context_id);
-  if (!browser)
-    return;
-  const int browser_id = browser->GetIdentifier();
-  bool had_requests = false;
-  for (auto it = requests_.begin(); it != requests_.end();) {
-    if (std::get<0>(it->first) == browser_id && std::get<1>(it->first) == context_id) {
-      it = requests_.erase(it);
-      had_requests = true;
-    } else {
-      ++it;
-    }
-  }
-  if (had_requests)
-    PostCancel(browser, context_id, kReservedId);
+  state.contexts.erase(context_id);
+  SendCancel(browser, context_id, kReservedId);
 }
 
 bool RendererSideRouter::OnProcessMessageReceived(
     CefRefPtr<CefBrowser> browser, CefProcessId /*source_process*/,
     CefRefPtr<CefProcessMessage> message) {
-  if (!browser || !message || message->GetName().ToString() != query_message_)
+  if (message->GetName().ToString() != query_message_)
     return false;
-  HandleReply(browser, message->GetArgumentList());
+  CefRefPtr<CefListValue> args = message->GetArgumentList();
+  const int browser_id = browser->GetIdentifier();
+  const int generation = StateOf(browser).generation;
+  const int context_id = args->GetInt(0);
+  const int request_id = args->GetInt(1);
+  const bool success = args->GetBool(2);
+  const std::string text = args->GetString(success ? 3 : 4).ToString();
+  const int error_code = success ? 0 : args->GetInt(3);
+  // 2623 runs the page's callback in a task of its own on the render thread.
+  CefRefPtr<RendererSideRouter> self(this);
+  CefRefPtr<CefBrowser> keep(browser);
+  PostUiTask([self, keep, browser_id, generation, context_id, request_id, success, text,
+              error_code] {
+    self->ExecuteReply(browser_id, generation, context_id, request_id, success, text,
+                       error_code);
+  });
   return true;
 }
 
@@ -461,74 +577,86 @@ int RendererSideRouter::SendQuery(CefRefPtr<V8ContextImpl> context,
   CefRefPtr<CefFrame> frame = context->GetFrame();
   if (!browser || !frame)
     return kReservedId;
-  const int context_id = ContextId(context.get(), true);
-  const int request_id = next_request_id_++;
+  RendererState& state = StateOf(browser);
+  const int context_id = ContextId(state, context.get(), true);
+  const int request_id = state.request_ids.Next();
   Request request;
   request.persistent = query.persistent;
   request.callbacks = query.callbacks;
-  requests_[RequestKey(browser->GetIdentifier(), context_id, request_id)] = request;
+  state.requests[RequestKey(context_id, request_id)] = request;
 
   CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(query_message_);
   CefRefPtr<CefListValue> args = message->GetArgumentList();
   const int64 frame_id = frame->GetIdentifier();
   args->SetInt(0, CefInt64GetLow(frame_id));
   args->SetInt(1, CefInt64GetHigh(frame_id));
-  args->SetInt(2, context_id);
-  args->SetInt(3, request_id);
-  args->SetString(4, query.request);
-  args->SetBool(5, query.persistent);
+  args->SetBool(2, frame->IsMain());
+  args->SetInt(3, context_id);
+  args->SetInt(4, request_id);
+  args->SetString(5, query.request);
+  args->SetBool(6, query.persistent);
   browser->SendProcessMessage(PID_BROWSER, message);
   return request_id;
 }
 
-bool RendererSideRouter::SendCancel(CefRefPtr<V8ContextImpl> context,
+bool RendererSideRouter::SendCancel(CefRefPtr<CefBrowser> browser, int context_id,
                                     int request_id) {
-  CefRefPtr<CefBrowser> browser = context->GetBrowser();
-  const int context_id = ContextId(context.get(), false);
-  if (!browser || context_id == kReservedId || request_id == kReservedId)
+  RendererState& state = StateOf(browser);
+  int canceled = 0;
+  for (auto it = state.requests.begin(); it != state.requests.end();) {
+    if (it->first.first == context_id &&
+        (request_id == kReservedId || it->first.second == request_id)) {
+      it = state.requests.erase(it);
+      ++canceled;
+    } else {
+      ++it;
+    }
+  }
+  if (canceled == 0)
     return false;
-  auto it = requests_.find(RequestKey(browser->GetIdentifier(), context_id, request_id));
-  if (it == requests_.end())
-    return false;
-  requests_.erase(it);
-  PostCancel(browser, context_id, request_id);
-  return true;
-}
-
-void RendererSideRouter::HandleReply(CefRefPtr<CefBrowser> browser,
-                                     CefRefPtr<CefListValue> args) {
-  if (!args || args->GetSize() < 4)
-    return;
-  const int context_id = args->GetInt(0);
-  const RequestKey key(browser->GetIdentifier(), context_id, args->GetInt(1));
-  auto it = requests_.find(key);
-  if (it == requests_.end())
-    return;  // cancelled meanwhile
-  const bool success = args->GetBool(2);
-  Request request = it->second;
-  if (!success || !request.persistent)
-    requests_.erase(it);
-  if (!request.callbacks)
-    return;
-  CefRefPtr<V8ContextImpl> context;
-  auto found = contexts_.find(context_id);
-  if (found != contexts_.end())
-    context = dynamic_cast<V8ContextImpl*>(found->second.get());
-  ScopedCurrentContext current(context);
-  if (success)
-    request.callbacks->OnSuccess(args->GetString(3).ToString());
-  else
-    request.callbacks->OnFailure(args->GetInt(3), args->GetString(4).ToString());
-}
-
-void RendererSideRouter::PostCancel(CefRefPtr<CefBrowser> browser, int context_id,
-                                    int request_id) {
   CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(cancel_message_);
   CefRefPtr<CefListValue> args = message->GetArgumentList();
   args->SetInt(0, context_id);
   args->SetInt(1, request_id);
   browser->SendProcessMessage(PID_BROWSER, message);
+  return true;
 }
+
+void RendererSideRouter::ExecuteReply(int browser_id, int generation, int context_id,
+                                      int request_id, bool success,
+                                      const std::string& text, int error_code) {
+  auto found_state = states_.find(browser_id);
+  if (found_state == states_.end() || found_state->second.generation != generation)
+    return;
+  RendererState& state = found_state->second;
+  auto it = state.requests.find(RequestKey(context_id, request_id));
+  if (it == state.requests.end())
+    return;  // cancelled meanwhile
+  const Request request = it->second;
+  if (!success || !request.persistent)
+    state.requests.erase(it);
+  auto context = state.contexts.find(context_id);
+  if (context == state.contexts.end() || !request.callbacks)
+    return;
+  ScopedCurrentContext current(dynamic_cast<V8ContextImpl*>(context->second.get()));
+  if (success)
+    request.callbacks->OnSuccess(text);
+  else
+    request.callbacks->OnFailure(error_code, text);
+}
+
+}  // namespace
+
+void ForgetRendererOfBrowser(int browser_id) {
+  // Copied: dropping a page's callbacks may run code that releases a router.
+  const std::set<RendererSideRouter*> routers = LiveRendererRouters();
+  for (RendererSideRouter* router : routers) {
+    if (LiveRendererRouters().count(router))
+      router->Forget(browser_id);
+  }
+}
+
+namespace {
 
 bool ValidConfig(const CefMessageRouterConfig& config) {
   return !config.js_query_function.empty() && !config.js_cancel_function.empty();

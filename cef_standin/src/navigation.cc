@@ -11,6 +11,8 @@
 #include "include/cef_display_handler.h"
 #include "include/cef_load_handler.h"
 #include "include/cef_render_process_handler.h"
+#include "include/cef_request_handler.h"
+#include "request_impl.h"
 #include "standin/page.h"
 #include "ui_thread.h"
 
@@ -18,7 +20,9 @@ namespace standin {
 
 namespace {
 
-using Step = std::function<void(BrowserImpl*, FrameImpl*)>;
+// A step returns false to skip the rest of the navigation's steps but the last,
+// which ends the load.
+using Step = std::function<bool(BrowserImpl*, FrameImpl*)>;
 using Steps = std::shared_ptr<const std::vector<Step>>;
 
 int next_navigation = 1;
@@ -42,12 +46,13 @@ void RunStep(CefRefPtr<FrameImpl> frame, int ticket, Steps steps, std::size_t in
     Unfinished().erase(ticket);
     return;
   }
-  (*steps)[index](browser, frame.get());
+  const bool go_on = (*steps)[index](browser, frame.get());
   if (index + 1 >= steps->size() || frame->navigation() != ticket) {
     Unfinished().erase(ticket);
     return;
   }
-  PostUiTask([frame, ticket, steps, index] { RunStep(frame, ticket, steps, index + 1); });
+  const std::size_t next = go_on ? index + 1 : steps->size() - 1;
+  PostUiTask([frame, ticket, steps, next] { RunStep(frame, ticket, steps, next); });
 }
 
 int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps) {
@@ -63,6 +68,7 @@ int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps) {
     f->set_navigation(0);
     b->ChangeLoading(-1);
     b->NotifyLoadingState();
+    return true;
   });
   Unfinished().insert(ticket);
   Steps shared = std::make_shared<const std::vector<Step>>(std::move(steps));
@@ -70,28 +76,59 @@ int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps) {
   return ticket;
 }
 
-void NotifyLoading(BrowserImpl* browser, FrameImpl*) {
+bool NotifyLoading(BrowserImpl* browser, FrameImpl*) {
   browser->NotifyLoadingState();
+  return true;
 }
 
-void CreateContext(BrowserImpl* browser, FrameImpl* frame) {
+bool CreateContext(BrowserImpl* browser, FrameImpl* frame) {
   CefRefPtr<V8ContextImpl> context = new V8ContextImpl(frame);
   frame->SwapContext(context);
   CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
-  if (!renderer)
-    return;
-  ScopedCurrentContext current(context);
-  renderer->OnContextCreated(browser, frame, context.get());
+  if (renderer) {
+    ScopedCurrentContext current(context);
+    renderer->OnContextCreated(browser, frame, context.get());
+  }
+  return true;
+}
+
+void ReportLoadError(BrowserImpl* browser, FrameImpl* frame, int error_code,
+                     const std::string& error_text, const std::string& url) {
+  CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
+  if (handler) {
+    handler->OnLoadError(browser, frame, static_cast<cef_errorcode_t>(error_code),
+                         error_text, url);
+  }
+}
+
+// The request handler may cancel any navigation; the load then fails with
+// ERR_ABORTED and the frame keeps its document, as in 2623.
+Step BeforeBrowse(const std::string& url, cef_transition_type_t transition) {
+  return [url, transition](BrowserImpl* browser, FrameImpl* frame) {
+    CefRefPtr<CefClient> client = browser->client();
+    CefRefPtr<CefRequestHandler> handler = client ? client->GetRequestHandler() : NULL;
+    if (!handler ||
+        !handler->OnBeforeBrowse(browser, frame,
+                                 NavigationRequest(url, frame->IsMain(), transition),
+                                 false))
+      return true;
+    ReportLoadError(browser, frame, ERR_ABORTED, "net::ERR_ABORTED", url);
+    return false;
+  };
 }
 
 }  // namespace
 
-int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url) {
+int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
+                    cef_transition_type_t transition) {
   std::vector<Step> steps;
   steps.push_back(NotifyLoading);
+  steps.push_back(BeforeBrowse(url, transition));
   steps.push_back([url](BrowserImpl* browser, FrameImpl* frame) {
-    if (frame->IsMain())
+    if (frame->IsMain()) {
       browser->DropSubFrames(frame);
+      browser->StartRendererIfGone();
+    }
     frame->set_url(url);
     CefRefPtr<CefClient> client = browser->client();
     if (frame->IsMain()) {
@@ -103,13 +140,18 @@ int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url) {
     CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
     if (handler)
       handler->OnLoadStart(browser, frame);
+    return true;
   });
-  steps.push_back([](BrowserImpl*, FrameImpl* frame) { ReleaseFrameContext(frame); });
+  steps.push_back([](BrowserImpl*, FrameImpl* frame) {
+    ReleaseFrameContext(frame);
+    return true;
+  });
   steps.push_back(CreateContext);
   steps.push_back([](BrowserImpl* browser, FrameImpl* frame) {
     CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
     if (handler)
       handler->OnLoadEnd(browser, frame, 200);
+    return true;
   });
   return Begin(frame, std::move(steps));
 }
@@ -118,12 +160,10 @@ int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
                     int error_code, const std::string& error_text) {
   std::vector<Step> steps;
   steps.push_back(NotifyLoading);
+  steps.push_back(BeforeBrowse(url, TT_LINK));
   steps.push_back([url, error_code, error_text](BrowserImpl* browser, FrameImpl* frame) {
-    CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
-    if (handler) {
-      handler->OnLoadError(browser, frame, static_cast<cef_errorcode_t>(error_code),
-                           error_text, url);
-    }
+    ReportLoadError(browser, frame, error_code, error_text, url);
+    return true;
   });
   return Begin(frame, std::move(steps));
 }

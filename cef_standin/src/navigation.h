@@ -6,6 +6,7 @@
 #include <string>
 
 #include "include/internal/cef_ptr.h"
+#include "include/internal/cef_types.h"
 
 namespace standin {
 
@@ -14,13 +15,18 @@ class FrameImpl;
 // UI thread. Return the navigation's ticket (see standin::NavigationDone). A
 // later navigation of the same frame replaces one still under way.
 //
-// Success: OnLoadingStateChange(true) when the browser was idle, OnLoadStart
-// (the frame's URL already changed; a main frame drops its sub-frames first),
-// renderer OnContextReleased for the old context, renderer OnContextCreated for
-// the new one, OnLoadEnd(200), OnLoadingStateChange(false) when all is loaded.
-int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url);
-// Failure: OnLoadingStateChange(true), OnLoadError, OnLoadingStateChange(false);
-// the frame keeps its URL and context.
+// OnLoadingStateChange(true) when the browser was idle, then the request
+// handler's OnBeforeBrowse. Cancelled there: OnLoadError(ERR_ABORTED), and the
+// frame keeps its URL and context. Otherwise: OnLoadStart (the frame's URL
+// already changed; a main frame drops its sub-frames first and starts a new
+// renderer if the old one crashed), renderer OnContextReleased for the old
+// context, renderer OnContextCreated for the new one, OnLoadEnd(200). Last,
+// OnLoadingStateChange(false) when no frame is loading any more.
+int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
+                    cef_transition_type_t transition = TT_EXPLICIT);
+// Failure: OnLoadingStateChange(true), OnBeforeBrowse (cancelled: ERR_ABORTED
+// instead), OnLoadError, OnLoadingStateChange(false); the frame keeps its URL
+// and context.
 int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
                     int error_code, const std::string& error_text);
 

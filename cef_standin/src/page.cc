@@ -200,9 +200,12 @@ Status AddFrame(int browser_id, std::int64_t parent_id, const std::string& name,
   Status status = FindTarget(browser_id, parent_id, &browser, &parent);
   if (!status.ok())
     return status;
+  // Documents make sub-frames; a dead renderer has none.
+  if (!browser->renderer_alive())
+    return Error("no renderer");
   CefRefPtr<FrameImpl> frame = browser->AddSubFrame(parent, name);
   *frame_id = frame->GetIdentifier();
-  *navigation = StartNavigation(frame, url);
+  *navigation = StartNavigation(frame, url, TT_AUTO_SUBFRAME);
   return status;
 }
 
@@ -212,7 +215,7 @@ Status Navigate(int browser_id, std::int64_t frame_id, const std::string& url,
   CefRefPtr<FrameImpl> frame;
   Status status = FindTarget(browser_id, frame_id, &browser, &frame);
   if (status.ok())
-    *navigation = StartNavigation(frame, url);
+    *navigation = StartNavigation(frame, url, TT_AUTO_SUBFRAME);
   return status;
 }
 
@@ -230,14 +233,14 @@ Status FailLoad(int browser_id, std::int64_t frame_id, const std::string& url,
 }
 
 Status RequestPopup(int browser_id, std::int64_t frame_id,
-                    const PopupRequest& request, PopupRecord* result) {
+                    const PopupRequest& request, int* index) {
   if (request.disposition < WOD_UNKNOWN || request.disposition > WOD_IGNORE_ACTION)
     return Error("bad field: disposition");
   CefRefPtr<BrowserImpl> browser;
   CefRefPtr<FrameImpl> frame;
   Status status = FindTarget(browser_id, frame_id, &browser, &frame);
   if (status.ok())
-    *result = browser->RequestPopup(frame, request);
+    *index = browser->RequestPopup(request.no_frame ? NULL : frame, request);
   return status;
 }
 
@@ -301,11 +304,19 @@ Status ListScripts(int browser_id, std::int64_t frame_id,
   return status;
 }
 
+Status CrashRenderer(int browser_id) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (status.ok())
+    browser->CrashRenderer();
+  return status;
+}
+
 Status ZoomLevel(int browser_id, double* level) {
   CefRefPtr<BrowserImpl> browser;
   Status status = FindTarget(browser_id, 0, &browser, nullptr);
   if (status.ok())
-    *level = browser->zoom_level();
+    *level = HostZoomLevel(browser->main_frame()->url());
   return status;
 }
 

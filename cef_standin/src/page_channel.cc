@@ -140,7 +140,12 @@ bool Complete(HANDLE pipe, OVERLAPPED* ov, BOOL started, HANDLE stop,
   return GetOverlappedResult(pipe, ov, bytes, FALSE) != 0;
 }
 
-bool WriteAll(HANDLE pipe, HANDLE event, HANDLE stop, const std::string& data) {
+// A reply whose work has run is delivered even while the channel stops (the
+// "close" op's own reply races with the shutdown it causes); a client that
+// does not read gets kReplyGraceMs before the write is given up.
+constexpr DWORD kReplyGraceMs = 2000;
+
+bool WriteAll(HANDLE pipe, HANDLE event, const std::string& data) {
   std::size_t sent = 0;
   while (sent < data.size()) {
     OVERLAPPED ov = {};
@@ -149,7 +154,14 @@ bool WriteAll(HANDLE pipe, HANDLE event, HANDLE stop, const std::string& data) {
         std::min<std::size_t>(data.size() - sent, kPipeBuffer));
     DWORD written = 0;
     BOOL started = WriteFile(pipe, data.data() + sent, chunk, nullptr, &ov);
-    if (!Complete(pipe, &ov, started, stop, &written) || written == 0)
+    if (!started && GetLastError() != ERROR_IO_PENDING)
+      return false;
+    if (WaitForSingleObject(event, kReplyGraceMs) != WAIT_OBJECT_0) {
+      CancelIo(pipe);
+      GetOverlappedResult(pipe, &ov, &written, TRUE);
+      return false;
+    }
+    if (!GetOverlappedResult(pipe, &ov, &written, FALSE) || written == 0)
       return false;
     sent += written;
   }
@@ -187,7 +199,7 @@ void ServeClient(ScopedHandle pipe, HANDLE stop) {
       std::string reply = line.size() > kMaxChannelLine
                               ? LineTooLongReply()
                               : HandleChannelLine(line, host);
-      if (!WriteAll(pipe.get(), event.get(), stop, reply + "\n"))
+      if (!WriteAll(pipe.get(), event.get(), reply + "\n"))
         return;
     }
     pending.erase(0, start);
@@ -195,7 +207,7 @@ void ServeClient(ScopedHandle pipe, HANDLE stop) {
       pending.clear();
       if (!discarding) {
         discarding = true;
-        if (!WriteAll(pipe.get(), event.get(), stop, LineTooLongReply() + "\n"))
+        if (!WriteAll(pipe.get(), event.get(), LineTooLongReply() + "\n"))
           return;
       }
     }

@@ -12,6 +12,8 @@ const wchar_t kPageWindowClass[] = L"StandinPageWindow";
 namespace {
 
 const wchar_t kNoRenderer[] = L"no web renderer";
+const wchar_t kRendererGone[] =
+    L"no web renderer: the renderer process crashed; a navigation starts a new one";
 
 std::wstring Widen(const std::string& utf8) {
   if (utf8.empty())
@@ -40,7 +42,9 @@ void Paint(HWND window, BrowserImpl* browser) {
   DrawTextW(dc, url.c_str(), static_cast<int>(url.size()), &line,
             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   line.top += 24;
-  DrawTextW(dc, kNoRenderer, -1, &line, DT_LEFT | DT_TOP | DT_SINGLELINE);
+  const bool gone = browser && !browser->renderer_alive();
+  DrawTextW(dc, gone ? kRendererGone : kNoRenderer, -1, &line,
+            DT_LEFT | DT_TOP | DT_SINGLELINE);
   EndPaint(window, &ps);
 }
 

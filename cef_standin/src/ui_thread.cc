@@ -28,6 +28,7 @@ struct UiState {
   // UI thread only.
   std::map<UINT_PTR, Task> timers;
   UINT_PTR next_timer = 1;
+  int loop_depth = 0;
 };
 
 UiState& State() {
@@ -157,9 +158,15 @@ bool PostDelayedUiTask(Task task, long long delay_ms) {
 }
 
 void RunUiLoop() {
+  ++State().loop_depth;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0)
     Dispatch(&msg);
+  --State().loop_depth;
+}
+
+bool UiLoopRunning() {
+  return State().loop_depth > 0;
 }
 
 void RunPendingUiWork() {

@@ -25,6 +25,8 @@ bool PostDelayedUiTask(Task task, long long delay_ms);
 
 // UI thread: dispatches messages until a WM_QUIT arrives.
 void RunUiLoop();
+// UI thread: true while RunUiLoop runs (a quit then has a loop to end).
+bool UiLoopRunning();
 // UI thread: dispatches what is queued now, without waiting.
 void RunPendingUiWork();
 enum class PumpResult { kDispatched, kTimedOut, kQuit };

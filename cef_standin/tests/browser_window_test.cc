@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <thread>
+
 #include "engine_fixture.h"
 
 namespace standin_test {
@@ -124,14 +126,33 @@ TEST_F(BrowserWindowTest, DoCloseReturningTrueKeepsTheWindowUntilTheNextClose) {
             (std::vector<std::string>{"DoClose", "OnBeforeClose"}));
 }
 
-TEST_F(BrowserWindowTest, HostKeepsZoomLevel) {
-  CefRefPtr<CefBrowser> browser = Open();
+// Chromium 49 keeps zoom per host: a page of another host shows its own level.
+TEST_F(BrowserWindowTest, ZoomIsKeptPerHost) {
+  CefRefPtr<CefBrowser> browser = Open("https://site.example/a");
+  auto go = [&](const std::string& url) {
+    Events().clear();
+    browser->GetMainFrame()->LoadURL(url);
+    Pump([&] { return Happened("OnLoadingStateChange 0"); });
+  };
   EXPECT_EQ(browser->GetHost()->GetZoomLevel(), 0.0);
   browser->GetHost()->SetZoomLevel(-3.8);
   double level = 0;
   ASSERT_TRUE(standin::ZoomLevel(BrowserId(), &level).ok());
   EXPECT_EQ(level, -3.8);
-  EXPECT_EQ(browser->GetHost()->GetZoomLevel(), -3.8);
+  go("https://other.example/");
+  EXPECT_EQ(browser->GetHost()->GetZoomLevel(), 0.0) << "another host, its own level";
+  browser->GetHost()->SetZoomLevel(2.0);
+  go("https://user@SITE.example:8443/b?x#y");
+  EXPECT_EQ(browser->GetHost()->GetZoomLevel(), -3.8) << "same host, any path, port or case";
+  double off_ui = 1;
+  std::thread([&] { off_ui = browser->GetHost()->GetZoomLevel(); }).join();
+  EXPECT_EQ(off_ui, 0.0) << "2623 answers only on the UI thread";
+  std::thread([&] { browser->GetHost()->SetZoomLevel(1.0); }).join();
+  EXPECT_EQ(browser->GetHost()->GetZoomLevel(), -3.8) << "applied later, on the UI thread";
+  Settle();
+  EXPECT_EQ(browser->GetHost()->GetZoomLevel(), 1.0);
+  go("https://other.example/");
+  EXPECT_EQ(browser->GetHost()->GetZoomLevel(), 2.0);
 }
 
 }  // namespace

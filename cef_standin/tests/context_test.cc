@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "child_process.h"
 #include "command_line_impl.h"
@@ -102,19 +103,37 @@ TEST(InitializeTest, RefusesASettingsStructOfAnotherSize) {
       << "no browser without an engine";
 }
 
-TEST(InitializeTest, RunsCommandLineHookAtOnceAndContextInitializedFromTheLoop) {
+// As in 2623 with the single-threaded loop: OnContextInitialized runs inside
+// CefInitialize, a browser asked for there comes once the loop runs, and a
+// quit made before the loop is lost.
+TEST(InitializeTest, RunsCommandLineHookAndContextInitializedBeforeReturning) {
   Events().clear();
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   const std::wstring root = std::wstring(temp) + L"standin-cache-" +
                             std::to_wstring(GetCurrentProcessId());
   const std::wstring cache = root + L"\\a\\b";
-  CefRefPtr<TestApp> app = new TestApp();
+  struct EarlyApp : public TestApp {
+    CefRefPtr<TestClient> client = new TestClient();
+    bool created = false;
+    void OnContextInitialized() override {
+      TestApp::OnContextInitialized();
+      CefWindowInfo info;
+      info.SetAsPopup(NULL, "early");
+      created = CefBrowserHost::CreateBrowser(info, client.get(), "https://early.example/",
+                                              CefBrowserSettings(), NULL);
+      Record(std::string("browsers now: ") + std::to_string(standin::ListBrowsers().size()));
+      CefQuitMessageLoop();  // lost: no loop runs yet
+    }
+  };
+  CefRefPtr<EarlyApp> app = new EarlyApp();
   CefSettings settings;
   cef_string_set(cache.c_str(), cache.size(), &settings.cache_path, true);
   ASSERT_TRUE(CefInitialize(MainArgs(), settings, app.get(), nullptr));
 
-  EXPECT_EQ(Events(), std::vector<std::string>{"OnBeforeCommandLineProcessing ''"});
+  EXPECT_EQ(Events(), (std::vector<std::string>{"OnBeforeCommandLineProcessing ''",
+                                                "OnContextInitialized", "browsers now: 0"}));
+  EXPECT_TRUE(app->created);
   ASSERT_TRUE(app->command_line);
   EXPECT_FALSE(app->command_line->IsValid()) << "only valid during the call";
   EXPECT_EQ(CefCommandLine::GetGlobalCommandLine()->GetSwitchValue("standin-test").ToString(),
@@ -123,19 +142,31 @@ TEST(InitializeTest, RunsCommandLineHookAtOnceAndContextInitializedFromTheLoop) 
   EXPECT_NE(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_FALSE(CefInitialize(MainArgs(), settings, app.get(), nullptr)) << "already running";
 
-  // OnContextInitialized comes from the loop; CefQuitMessageLoop ends the loop.
+  // Quits outside the running loop are lost: before it, and from another thread.
+  CefQuitMessageLoop();
+  std::thread([] { CefQuitMessageLoop(); }).join();
   EXPECT_FALSE(CefPostTask(TID_UI, nullptr));
-  struct Quit : public CefTask {
+  struct QuitOnceLoaded : public CefTask {
+    CefRefPtr<TestClient> client;
+    explicit QuitOnceLoaded(CefRefPtr<TestClient> c) : client(c) {}
     void Execute() override {
+      if (!client->browser || client->browser->IsLoading() ||
+          !Happened("OnLoadingStateChange 0")) {
+        CefPostDelayedTask(TID_UI, this, 10);
+        return;
+      }
       Record("quit");
       CefQuitMessageLoop();
     }
-    IMPLEMENT_REFCOUNTING(Quit);
+    IMPLEMENT_REFCOUNTING(QuitOnceLoaded);
   };
-  EXPECT_TRUE(CefPostTask(TID_UI, new Quit()));
+  EXPECT_TRUE(CefPostTask(TID_UI, new QuitOnceLoaded(app->client)));
   CefRunMessageLoop();
-  EXPECT_EQ(Events(), (std::vector<std::string>{"OnBeforeCommandLineProcessing ''",
-                                                "OnContextInitialized", "quit"}));
+  EXPECT_TRUE(Happened("OnAfterCreated")) << "the browser came from the loop";
+  EXPECT_EQ(Events().back(), "quit") << "the loop ran until the quit made inside it";
+  app->client->browser->GetHost()->CloseBrowser(true);
+  standin::PumpUntil([&] { return app->client->closed; }, 5000);
+  app->client->browser = NULL;
   CefShutdown();
   RemoveDirectoryW(cache.c_str());
   RemoveDirectoryW((root + L"\\a").c_str());

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@
 #include "include/cef_app.h"
 #include "include/cef_browser.h"
 #include "include/cef_client.h"
+#include "include/cef_request_handler.h"
+#include "include/cef_task.h"
 #include "include/wrapper/cef_message_router.h"
 #include "standin/page.h"
 
@@ -27,7 +30,11 @@ inline std::vector<std::string>& Events() {
   return events;
 }
 
+// Callbacks on other threads (OnBeforePopup runs on the IO thread) record too;
+// tests read the list on the UI thread once those callbacks are done.
 inline void Record(const std::string& line) {
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
   Events().push_back(line);
 }
 
@@ -109,14 +116,18 @@ class TestClient : public CefClient,
                    public CefLifeSpanHandler,
                    public CefLoadHandler,
                    public CefKeyboardHandler,
+                   public CefRequestHandler,
                    public CefMessageRouterBrowserSide::Handler {
  public:
   // Behaviour a test may change.
   bool do_close = false;
   bool cancel_popups = true;
   bool quit_on_close = false;
+  bool with_request_handler = false;
+  std::set<std::string> canceled_urls;  // OnBeforeBrowse cancels these
   std::set<int> taken_keys;
   QueryFn on_query;
+  std::function<void()> during_popup;  // runs inside OnBeforePopup (IO thread)
 
   CefRefPtr<CefBrowser> browser;
   CefRefPtr<CefMessageRouterBrowserSide> router;
@@ -125,6 +136,9 @@ class TestClient : public CefClient,
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override {
+    return with_request_handler ? this : nullptr;
+  }
   bool OnProcessMessageReceived(CefRefPtr<CefBrowser> b, CefProcessId source,
                                 CefRefPtr<CefProcessMessage> message) override {
     return router && router->OnProcessMessageReceived(b, source, message);
@@ -132,14 +146,18 @@ class TestClient : public CefClient,
 
   bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
                      const CefString& target_url, const CefString& target_frame_name,
-                     WindowOpenDisposition disposition, bool user_gesture,
+                     CefLifeSpanHandler::WindowOpenDisposition disposition, bool user_gesture,
                      const CefPopupFeatures&, CefWindowInfo&, CefRefPtr<CefClient>& client,
                      CefBrowserSettings&, bool* no_javascript_access) override {
     Record("OnBeforePopup " + Id(frame ? frame->GetIdentifier() : 0) + " " +
            target_url.ToString() + " '" + target_frame_name.ToString() + "' " +
            std::to_string(disposition) + " " + std::to_string(user_gesture) +
            " client=" + std::to_string(client.get() == this) +
-           " nojs=" + std::to_string(no_javascript_access && !*no_javascript_access));
+           " nojs=" + std::to_string(no_javascript_access && !*no_javascript_access) +
+           " io=" + std::to_string(CefCurrentlyOn(TID_IO)) +
+           " ui=" + std::to_string(CefCurrentlyOn(TID_UI)));
+    if (during_popup)
+      during_popup();
     return cancel_popups;
   }
   void OnAfterCreated(CefRefPtr<CefBrowser> b) override {
@@ -189,6 +207,20 @@ class TestClient : public CefClient,
                   CefEventHandle os_event) override {
     Record("OnKeyEvent " + KeyText(event, os_event));
     return false;
+  }
+
+  bool OnBeforeBrowse(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame,
+                      CefRefPtr<CefRequest> request, bool is_redirect) override {
+    const std::string url = request->GetURL().ToString();
+    Record("OnBeforeBrowse " + Id(frame->GetIdentifier()) + " " + url + " " +
+           request->GetMethod().ToString() + " ro=" + std::to_string(request->IsReadOnly()) +
+           " redirect=" + std::to_string(is_redirect));
+    return canceled_urls.count(url) != 0;
+  }
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser>, TerminationStatus status) override {
+    Record("OnRenderProcessTerminated " + std::to_string(status));
+    if (router)
+      router->OnRenderProcessTerminated(browser);
   }
 
   bool OnQuery(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, int64 query_id,

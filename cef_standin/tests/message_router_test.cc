@@ -21,6 +21,7 @@ TEST_F(MessageRouterTest, AnswersReachThePageAndEndOrKeepTheQuery) {
     const char* name;
     bool persistent;
     std::function<void(CefRefPtr<Callback>)> answer;  // null: decline
+    bool take;  // what OnQuery returns after answering
     QueryState state;
     std::vector<std::string> responses;
     bool has_error;
@@ -29,20 +30,24 @@ TEST_F(MessageRouterTest, AnswersReachThePageAndEndOrKeepTheQuery) {
     int pending_after;  // router's pending count once the page has the answer
   };
   const Case cases[] = {
-      {"success", false, [](CefRefPtr<Callback> c) { c->Success("pong"); },
+      {"success", false, [](CefRefPtr<Callback> c) { c->Success("pong"); }, true,
        QueryState::kSuccess, {"pong"}, false, 0, "", 0},
-      {"failure", false, [](CefRefPtr<Callback> c) { c->Failure(7, "nope"); },
+      {"failure", false, [](CefRefPtr<Callback> c) { c->Failure(7, "nope"); }, true,
        QueryState::kFailure, {}, true, 7, "nope", 0},
       {"second answer ignored", false,
        [](CefRefPtr<Callback> c) { c->Success("a"); c->Success("b"); c->Failure(1, "x"); },
-       QueryState::kSuccess, {"a"}, false, 0, "", 0},
+       true, QueryState::kSuccess, {"a"}, false, 0, "", 0},
       {"persistent keeps going", true,
-       [](CefRefPtr<Callback> c) { c->Success("1"); c->Success("2"); },
+       [](CefRefPtr<Callback> c) { c->Success("1"); c->Success("2"); }, true,
        QueryState::kPending, {"1", "2"}, false, 0, "", 1},
       {"persistent ended by failure", true,
-       [](CefRefPtr<Callback> c) { c->Success("1"); c->Failure(-5, "end"); },
+       [](CefRefPtr<Callback> c) { c->Success("1"); c->Failure(-5, "end"); }, true,
        QueryState::kFailure, {"1"}, true, -5, "end", 0},
-      {"declined", false, nullptr, QueryState::kFailure, {}, true, -1, kCanceled, 0},
+      {"declined", false, nullptr, false, QueryState::kFailure, {}, true, -1, kCanceled, 0},
+      // Answers are posted and the query is recorded only when a handler took
+      // it: an answer given by a handler that then declines never arrives.
+      {"answered, then declined", false, [](CefRefPtr<Callback> c) { c->Success("lost"); },
+       false, QueryState::kFailure, {}, true, -1, kCanceled, 0},
   };
   Open();
   for (const Case& c : cases) {
@@ -51,7 +56,7 @@ TEST_F(MessageRouterTest, AnswersReachThePageAndEndOrKeepTheQuery) {
       if (!c.answer)
         return false;
       c.answer(callback);
-      return true;
+      return c.take;
     };
     QueryRecord record = Query(c.name, c.persistent, 0, c.responses.size());
     Settle();
@@ -92,12 +97,14 @@ TEST_F(MessageRouterTest, NoQueryFunctionBeforeTheRendererRouterSawTheContext) {
   EXPECT_NE(frames[0].context, 0);
 }
 
-TEST_F(MessageRouterTest, HandlersAreAskedInOrderAndRemovedOnesCancelTheirQueries) {
+// 2623 keeps its handlers in a std::set<Handler*>: they are asked in pointer
+// order, and AddHandler's "first" changes nothing.
+TEST_F(MessageRouterTest, HandlersAreAskedInPointerOrderAndRemovedOnesCancelTheirQueries) {
   Open();
   struct Named : public CefMessageRouterBrowserSide::Handler {
     std::string name;
     bool take;
-    explicit Named(std::string n, bool t) : name(std::move(n)), take(t) {}
+    Named(std::string n, bool t) : name(std::move(n)), take(t) {}
     bool OnQuery(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, int64, const CefString&, bool,
                  CefRefPtr<Callback>) override {
       Record("asked " + name);
@@ -107,29 +114,32 @@ TEST_F(MessageRouterTest, HandlersAreAskedInOrderAndRemovedOnesCancelTheirQuerie
       Record("canceled " + name + " " + Id(id));
     }
   };
-  Named front("front", false), back("back", true);
+  Named handlers[] = {Named("low", false), Named("middle", false), Named("high", true)};
   CefRefPtr<CefMessageRouterBrowserSide> router = client_->router;
-  EXPECT_TRUE(router->AddHandler(&front, true));
-  EXPECT_TRUE(router->AddHandler(&back, false));
-  EXPECT_FALSE(router->AddHandler(&back, true)) << "already added";
+  ASSERT_TRUE(router->RemoveHandler(client_.get()));
+  EXPECT_TRUE(router->AddHandler(&handlers[2], true));
+  EXPECT_TRUE(router->AddHandler(&handlers[0], false));
+  EXPECT_TRUE(router->AddHandler(&handlers[1], true));
+  EXPECT_FALSE(router->AddHandler(&handlers[1], false)) << "already added";
   Events().clear();
 
   int id = 0;
   ASSERT_TRUE(standin::SendQuery(BrowserId(), 0, "q", false, &id).ok());
   Settle();
-  EXPECT_EQ(EventsStartingWith({"asked", "OnQuery"}),
-            (std::vector<std::string>{"asked front", "OnQuery 1 " + Id(MainFrameId()) + " q 0",
-                                      "asked back"}));
-  EXPECT_EQ(router->GetPendingCount(client_->browser, &back), 1);
+  EXPECT_EQ(EventsStartingWith({"asked"}),
+            (std::vector<std::string>{"asked low", "asked middle", "asked high"}));
+  EXPECT_EQ(router->GetPendingCount(client_->browser, &handlers[2]), 1);
 
-  EXPECT_TRUE(router->RemoveHandler(&back));
-  EXPECT_FALSE(router->RemoveHandler(&back));
-  EXPECT_TRUE(Happened("canceled back 1"));
+  EXPECT_TRUE(router->RemoveHandler(&handlers[2]));
+  EXPECT_FALSE(router->RemoveHandler(&handlers[2]));
+  EXPECT_TRUE(Happened("canceled high 1"));
   QueryRecord record;
   Pump([&] { return standin::GetQuery(id, &record).ok() && record.state != QueryState::kPending; });
   EXPECT_EQ(record.error_code, -1) << "a removed handler's queries fail on the page";
   EXPECT_EQ(record.error_message, kCanceled);
-  router->RemoveHandler(&front);
+  router->RemoveHandler(&handlers[0]);
+  router->RemoveHandler(&handlers[1]);
+  router->AddHandler(client_.get(), false);
 }
 
 TEST_F(MessageRouterTest, PageCancelReachesTheHandlerWithoutAPageCallback) {

@@ -160,5 +160,53 @@ TEST_F(NavigationTest, ScriptsAreRecordedPerFrameWithTheirContext) {
   EXPECT_EQ(scripts[0].code, "three();");
 }
 
+// Every navigation asks the request handler first: the first load, LoadURL,
+// a page's navigation, a sub-frame, a reload and a failing load.
+TEST_F(NavigationTest, OnBeforeBrowseComesBeforeEveryLoad) {
+  client_->with_request_handler = true;
+  Open("https://site.example/start");
+  const std::string main = Id(MainFrameId());
+  EXPECT_EQ(EventsStartingWith({"OnLoadingStateChange", "OnBeforeBrowse", "OnLoadStart"}),
+            (std::vector<std::string>{
+                "OnLoadingStateChange 1",
+                "OnBeforeBrowse " + main + " https://site.example/start GET ro=1 redirect=0",
+                "OnLoadStart " + main + " https://site.example/start", "OnLoadingStateChange 0"}));
+  Events().clear();
+  client_->browser->GetMainFrame()->LoadURL("https://site.example/two");
+  Pump([&] { return Happened("OnLoadingStateChange 0"); });
+  Navigate(0, "https://site.example/three");
+  const int64 sub = AddFrame(0, "ad", "https://ads.example/");
+  Events().clear();
+  client_->browser->Reload();
+  Pump([&] { return Happened("OnLoadingStateChange 0"); });
+  int navigation = 0;
+  ASSERT_TRUE(standin::FailLoad(BrowserId(), 0, "https://down.example/", -105,
+                                "net::ERR_NAME_NOT_RESOLVED", &navigation).ok());
+  Pump([&] { return standin::NavigationDone(navigation); });
+  EXPECT_EQ(EventsStartingWith({"OnBeforeBrowse"}),
+            (std::vector<std::string>{
+                "OnBeforeBrowse " + main + " https://site.example/three GET ro=1 redirect=0",
+                "OnBeforeBrowse " + main + " https://down.example/ GET ro=1 redirect=0"}));
+  EXPECT_NE(sub, 0);
+}
+
+TEST_F(NavigationTest, ANavigationCancelledInOnBeforeBrowseFailsAndKeepsThePage) {
+  client_->with_request_handler = true;
+  Open("https://site.example/");
+  const std::string main = Id(MainFrameId());
+  const int context = Frames()[0].context;
+  client_->canceled_urls.insert("https://blocked.example/");
+  Events().clear();
+  client_->browser->GetMainFrame()->LoadURL("https://blocked.example/");
+  Pump([&] { return Happened("OnLoadingStateChange 0"); });
+  EXPECT_EQ(EventsStartingWith(kLoadEvents),
+            (std::vector<std::string>{
+                "OnLoadingStateChange 1",
+                "OnLoadError " + main + " -3 net::ERR_ABORTED https://blocked.example/",
+                "OnLoadingStateChange 0"}));
+  EXPECT_EQ(Frames()[0].url, "https://site.example/");
+  EXPECT_EQ(Frames()[0].context, context) << "the document stays";
+}
+
 }  // namespace
 }  // namespace standin_test

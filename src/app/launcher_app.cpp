@@ -29,6 +29,9 @@ void LauncherApp::OnBeforeCommandLineProcessing(const CefString& process_type,
 
 void LauncherApp::OnContextInitialized() {
   // A browser that cannot be created would leave an invisible process behind.
+  // With a single-threaded loop this runs inside CefInitialize, before the loop,
+  // and the entry point then does not enter it; the quit serves engines that
+  // call this from a running loop.
   if (!CreateMainBrowser()) {
     mainBrowserFailed = true;
     CefQuitMessageLoop();

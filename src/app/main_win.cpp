@@ -72,9 +72,13 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   if (!CefInitialize(mainArgs, settings, app.get(), nullptr))
     return kExitCefFailed;
 
-  StartPresenceThread();
-  CefRunMessageLoop();
-  StopPresenceThread();
+  // OnContextInitialized has run inside CefInitialize already, where a quit is
+  // lost: a browser refused there means no window would ever end the loop.
+  if (!mainBrowserFailed) {
+    StartPresenceThread();
+    CefRunMessageLoop();
+    StopPresenceThread();
+  }
 
   CefShutdown();
   return mainBrowserFailed ? kExitCefFailed : kExitOk;

@@ -1,5 +1,8 @@
 #include "app/paths.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 bool IsSeparator(wchar_t c) {
@@ -21,6 +24,21 @@ std::wstring ExeDirFromPath(const std::wstring& modulePath) {
   if (pos == std::wstring::npos)
     return L".";
   return modulePath.substr(0, pos);
+}
+
+std::wstring ReadFullModulePath(const ModulePathReader& read) {
+  constexpr std::uint32_t kFirstSize = 260;        // MAX_PATH
+  constexpr std::uint32_t kLongestPath = 32768;    // the NT path limit, in units
+  std::vector<wchar_t> buffer(kFirstSize, L'\0');
+  for (;;) {
+    const std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
+    const std::uint32_t length = read(buffer.data(), size);
+    if (length < size || size >= kLongestPath) {
+      const wchar_t* begin = buffer.data();
+      return std::wstring(begin, std::find(begin, begin + std::min(length, size), L'\0'));
+    }
+    buffer.assign(static_cast<std::size_t>(size) * 2, L'\0');
+  }
 }
 
 std::string SiteHostOf(const std::string& url) {

@@ -17,7 +17,7 @@ bool ClientHandler::OnBeforePopup(CefRefPtr<CefBrowser> browser,
                                   CefRefPtr<CefFrame> frame,
                                   const CefString& target_url,
                                   const CefString& /*target_frame_name*/,
-                                  WindowOpenDisposition /*target_disposition*/,
+                                  CefLifeSpanHandler::WindowOpenDisposition /*target_disposition*/,
                                   bool /*user_gesture*/,
                                   const CefPopupFeatures& /*popupFeatures*/,
                                   CefWindowInfo& /*windowInfo*/,
@@ -26,6 +26,8 @@ bool ClientHandler::OnBeforePopup(CefRefPtr<CefBrowser> browser,
                                   bool* /*no_javascript_access*/) {
   Trace("OnBeforePopup url=" + CefToUtf8(target_url));
   // The game's "play" flows open pop-ups; they stay in the frame that asked.
+  // This runs on the IO thread: it touches only calls that CEF allows from any
+  // thread (GetMainFrame, LoadURL), never the UI thread's state.
   if (frame) {
     frame->LoadURL(target_url);
   } else if (browser) {
@@ -57,6 +59,21 @@ void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
     }
   }
   CefQuitMessageLoop();
+}
+
+bool ClientHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
+                                   CefRefPtr<CefFrame> frame,
+                                   CefRefPtr<CefRequest> /*request*/,
+                                   bool /*is_redirect*/) {
+  if (router)
+    router->OnBeforeBrowse(browser, frame);
+  return false;
+}
+
+void ClientHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
+                                              TerminationStatus /*status*/) {
+  if (router)
+    router->OnRenderProcessTerminated(browser);
 }
 
 bool ClientHandler::OnQuery(CefRefPtr<CefBrowser> /*browser*/,

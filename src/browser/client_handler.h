@@ -1,17 +1,20 @@
-// The client of the one main browser: its life-span, load and keyboard
-// handler, owner of the browser-side message router and that router's query
-// handler. CEF calls every method on its UI thread in the browser process.
+// The client of the one main browser: its life-span, load, keyboard and
+// request handler, owner of the browser-side message router and that router's
+// query handler. CEF calls every method on its UI thread in the browser
+// process, except OnBeforePopup (IO thread).
 
 #ifndef ZLM_BROWSER_CLIENT_HANDLER_H_
 #define ZLM_BROWSER_CLIENT_HANDLER_H_
 
 #include "include/cef_client.h"
+#include "include/cef_request_handler.h"
 #include "include/wrapper/cef_message_router.h"
 
 class ClientHandler : public CefClient,
                       public CefLifeSpanHandler,
                       public CefLoadHandler,
                       public CefKeyboardHandler,
+                      public CefRequestHandler,
                       public CefMessageRouterBrowserSide::Handler {
  public:
   ClientHandler() = default;
@@ -20,16 +23,18 @@ class ClientHandler : public CefClient,
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
   CefRefPtr<CefLifeSpanHandler> GetLifeSpanHandler() override { return this; }
   CefRefPtr<CefLoadHandler> GetLoadHandler() override { return this; }
+  CefRefPtr<CefRequestHandler> GetRequestHandler() override { return this; }
   bool OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
                                 CefProcessId source_process,
                                 CefRefPtr<CefProcessMessage> message) override;
 
-  // CefLifeSpanHandler methods:
+  // CefLifeSpanHandler methods (OnBeforePopup on the IO thread, whose frame
+  // may be null; the others on the UI thread):
   bool OnBeforePopup(CefRefPtr<CefBrowser> browser,
                      CefRefPtr<CefFrame> frame,
                      const CefString& target_url,
                      const CefString& target_frame_name,
-                     WindowOpenDisposition target_disposition,
+                     CefLifeSpanHandler::WindowOpenDisposition target_disposition,
                      bool user_gesture,
                      const CefPopupFeatures& popupFeatures,
                      CefWindowInfo& windowInfo,
@@ -38,6 +43,17 @@ class ClientHandler : public CefClient,
                      bool* no_javascript_access) override;
   void OnAfterCreated(CefRefPtr<CefBrowser> browser) override;
   void OnBeforeClose(CefRefPtr<CefBrowser> browser) override;
+
+  // CefRequestHandler methods (UI thread), forwarded to the router, which
+  // needs them: queries of a page that navigates away or whose renderer died
+  // are cancelled instead of staying pending (a new renderer's request ids
+  // start at 1 again and would meet the stale ones).
+  bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
+                      CefRefPtr<CefFrame> frame,
+                      CefRefPtr<CefRequest> request,
+                      bool is_redirect) override;
+  void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
+                                 TerminationStatus status) override;
 
   // CefMessageRouterBrowserSide::Handler methods:
   bool OnQuery(CefRefPtr<CefBrowser> browser,

@@ -52,24 +52,50 @@
     }
   }
 
-  // Returns false when the launcher's bridge is missing (a plain browser) or
-  // refuses the call, so that nothing is remembered that was never applied.
-  function sendZoom(percent) {
-    if (typeof window.cefQuery !== "function") return false;
+  // The bridge answers after cefQuery has returned, possibly long after the key
+  // press, and may refuse (the launcher declines, or the page navigates away).
+  // Requests are numbered so that a late answer can be told from a newer one.
+  var lastSent = 0;
+  var lastStored = 0;
+  // The level of the newest request while it is unanswered. Steps start from
+  // it, so that two quick presses make two steps, not the same one twice.
+  var pendingZoom = null;
+
+  // onAnswer(applied) runs once the launcher has answered; at once with false
+  // when there is no bridge (a plain browser) or it throws.
+  function sendZoom(percent, onAnswer) {
+    if (typeof window.cefQuery !== "function") {
+      onAnswer(false);
+      return;
+    }
     try {
       window.cefQuery({
         request: "win:zoom:" + percent,
-        onSuccess: function () {},
-        onFailure: function () {}
+        onSuccess: function () { onAnswer(true); },
+        onFailure: function () { onAnswer(false); }
       });
-      return true;
     } catch (e) {
-      return false;
+      onAnswer(false);
     }
   }
 
+  // Only a level the launcher has applied is remembered, since every load
+  // re-sends it. An older request answered after a newer level was stored
+  // must not replace it.
   function setZoom(percent) {
-    if (sendZoom(percent)) writeZoom(percent);
+    var request = ++lastSent;
+    pendingZoom = percent;
+    sendZoom(percent, function (applied) {
+      if (applied && request > lastStored) {
+        lastStored = request;
+        writeZoom(percent);
+      }
+      if (request === lastSent) pendingZoom = null;
+    });
+  }
+
+  function currentZoom() {
+    return pendingZoom === null ? readZoom() : pendingZoom;
   }
 
   function nextStepAbove(percent) {
@@ -88,12 +114,12 @@
 
   // At either end of the range the key does nothing, like a browser's own zoom.
   function zoomIn() {
-    var next = nextStepAbove(readZoom());
+    var next = nextStepAbove(currentZoom());
     if (next !== null) setZoom(next);
   }
 
   function zoomOut() {
-    var next = nextStepBelow(readZoom());
+    var next = nextStepBelow(currentZoom());
     if (next !== null) setZoom(next);
   }
 
@@ -123,8 +149,11 @@
   // remembered zoom. Sending the remembered value on every load, 100 included,
   // keeps the shown zoom equal to the one the steps start from. A site that
   // brings all its own zoom functions manages zoom itself and is left alone.
+  // It is a request like a step's: the launcher applies it after any step sent
+  // before it, so it supersedes a step still unanswered when the script runs
+  // again in the same page.
   function reapply() {
-    if (ownsZoom()) sendZoom(readZoom());
+    if (ownsZoom()) setZoom(readZoom());
   }
 
   for (var name in own) {

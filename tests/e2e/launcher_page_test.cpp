@@ -108,19 +108,24 @@ TEST_F(LauncherPageTest, PopUpsNavigateTheFrameThatAskedAndOpenNoWindow) {
   auto sub = channel_.AddFrame("https://ads.elsewhere.example/slot", "slot");
   ASSERT_TRUE(sub.ok());
 
+  // The engine may hand OnBeforePopup no frame at all: the main frame loads it.
   struct {
     const char* who;
     int64_t frame;
     const char* url;
+    bool no_frame;
   } cases[] = {
-      {"sub-frame", sub->frame, "https://play.zelmora.example/play?from=sub"},
-      {"main frame", main, "https://play.zelmora.example/play?from=main"},
+      {"sub-frame", sub->frame, "https://play.zelmora.example/play?from=sub", false},
+      {"main frame", main, "https://play.zelmora.example/play?from=main", false},
+      {"no frame", main, "https://play.zelmora.example/play?from=nowhere", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.who);
     const std::string mainUrlBefore = UrlOf(main);
-    auto popup = channel_.RequestPopup(c.url, Target::Frame(c.frame), "_blank");
+    auto popup = channel_.RequestPopup(c.url, Target::Frame(c.frame), "_blank", {}, true,
+                                       c.no_frame);
     ASSERT_TRUE(popup.ok());
+    EXPECT_TRUE(popup->done);
     EXPECT_TRUE(popup->canceled);
     EXPECT_FALSE(popup->opened);
     EXPECT_TRUE(e2e::PollUntil([&] { return UrlOf(c.frame) == c.url; })) << UrlOf(c.frame);
@@ -139,6 +144,25 @@ TEST_F(LauncherPageTest, QueriesReachTheBrowserSideAndAreDeclined) {
     EXPECT_EQ(q->error_code, -1);
     EXPECT_EQ(q->error_message, "The query has been canceled");
   }
+}
+
+// A crashed renderer takes the page's cefQuery with it; the next navigation
+// starts a new renderer whose page reaches the launcher again, with request
+// ids counting from 1.
+TEST_F(LauncherPageTest, AfterARendererCrashTheNextPageReachesTheLauncherAgain) {
+  ASSERT_TRUE(channel_.Query("app:ram").ok());
+  ASSERT_TRUE(channel_.Query("app:ram").ok());
+  ASSERT_TRUE(channel_.CrashRenderer().ok());
+  auto gone = channel_.Query("app:ram");
+  ASSERT_FALSE(gone.ok());
+  EXPECT_NE(gone.error().find("no cefQuery"), std::string::npos) << gone.error();
+  EXPECT_EQ(UrlOf(MainFrameId()), ZLM_SITE_URL) << "the crashed page keeps its address";
+
+  ASSERT_TRUE(channel_.Navigate(ZLM_SITE_URL).ok());
+  auto after = channel_.Query("app:ram");
+  ASSERT_TRUE(after.ok());
+  EXPECT_EQ(after->query, 1) << "a new renderer counts from 1";
+  EXPECT_NE(after->state, QueryState::kPending) << *after;
 }
 
 TEST_F(LauncherPageTest, PageEnvironmentScriptRunsInEveryFrameContext) {

@@ -18,14 +18,34 @@ const CALL = {
 const PRESETS = [25, 33, 50, 67, 75, 80, 90, 100, 110, 125, 150, 175, 200, 250, 300, 400, 500];
 const STORAGE_KEY = 'zlm.zoom';
 
-// Stands in for the launcher's bridge; requests are kept per page.
-const BRIDGES = {
-  recording: `window.__requests = [];
+// Stands in for the launcher's bridge. Like the real message router it answers
+// only after cefQuery has returned: in a later task of its own, or, holding,
+// when the test answers the n-th query of the page (window.__answer). A refusal
+// is the router's answer to a declined or canceled query. Requests are kept
+// per page.
+function fakeBridge(answer) {
+  return `(function () {
+    var queries = [];
+    window.__requests = [];
+    window.__answer = function (index, ok) {
+      if (ok) queries[index].onSuccess('');
+      else queries[index].onFailure(-1, 'The query has been canceled');
+    };
     window.cefQuery = function (query) {
       window.__requests.push(query.request);
-      if (query.onSuccess) query.onSuccess('');
-      return 1;
-    };`,
+      var index = queries.push(query) - 1;
+      if (${JSON.stringify(answer)} !== 'held') {
+        setTimeout(function () { window.__answer(index, ${answer === 'success'}); }, 0);
+      }
+      return index + 1;
+    };
+  })();`;
+}
+
+const BRIDGES = {
+  answering: fakeBridge('success'),
+  refusing: fakeBridge('failure'),
+  holding: fakeBridge('held'),
   throwing: 'window.cefQuery = function () { throw new Error("bridge down"); };',
   'not a function': 'window.cefQuery = {};',
   absent: '',
@@ -65,7 +85,7 @@ after(async () => {
   if (siteB) await siteB.close();
 });
 
-async function bridgedContext(bridge = BRIDGES.recording, extraInit = '') {
+async function bridgedContext(bridge = BRIDGES.answering, extraInit = '') {
   const context = await newContext(browser, { environment: false });
   await context.addInitScript({ content: bridge + extraInit });
   return context;
@@ -77,8 +97,20 @@ async function loadSitePage(tab, url) {
   await tab.evaluate(PAGE_SCRIPT);
 }
 
-function takeRequests(tab) {
+// Lets the answers the bridge gives in tasks of their own arrive first: timers
+// of the same delay run in the order they were set.
+function settle(tab) {
+  return tab.evaluate(() => new Promise((resolve) => setTimeout(resolve, 0)));
+}
+
+async function takeRequests(tab) {
+  await settle(tab);
   return tab.evaluate(() => window.__requests.splice(0));
+}
+
+async function storedZoom(tab) {
+  await settle(tab);
+  return tab.evaluate((key) => localStorage.getItem(key), STORAGE_KEY);
 }
 
 function zoomRequests(percents) {
@@ -103,7 +135,7 @@ test('zoom walks the browser presets and stops at both ends', async () => {
     for (let i = 0; i < step.times; i++) await tab.evaluate(CALL[step.call]);
     assert.deepEqual(await takeRequests(tab), zoomRequests(step.sent), step.call);
   }
-  assert.equal(await tab.evaluate((key) => localStorage.getItem(key), STORAGE_KEY), null);
+  assert.equal(await storedZoom(tab), null);
   await context.close();
 });
 
@@ -123,7 +155,6 @@ test('a stored zoom is applied on load and is where the steps start', async () =
   const context = await bridgedContext();
   const tab = await context.newPage();
   const store = (value) => tab.evaluate(([key, v]) => localStorage.setItem(key, v), [STORAGE_KEY, value]);
-  const stored = () => tab.evaluate((key) => localStorage.getItem(key), STORAGE_KEY);
   for (const c of cases) {
     await tab.goto(`${siteA.base}/site.html`);
     await store(c.stored);
@@ -135,7 +166,7 @@ test('a stored zoom is applied on load and is where the steps start', async () =
       const expected = c[direction];
       assert.deepEqual(await takeRequests(tab), expected === null ? [] : zoomRequests([expected]),
                        `${direction} from ${c.stored}`);
-      assert.equal(await stored(), expected === null ? c.stored : String(expected),
+      assert.equal(await storedZoom(tab), expected === null ? c.stored : String(expected),
                    `remembered after ${direction} from ${c.stored}`);
     }
   }
@@ -163,6 +194,50 @@ test('each site remembers its own zoom across reloads and navigation', async () 
     }
     await tab.evaluate(PAGE_SCRIPT);
     assert.deepEqual(await takeRequests(tab), zoomRequests(v.sent), v.what);
+  }
+  await context.close();
+});
+
+test('a zoom is remembered only once the launcher has applied it', async () => {
+  // Each case loads a page with `stored` in storage and runs the script, whose
+  // re-send is query 0; the bridge holds every answer. Steps: a key, 'wait',
+  // or 'ok n' / 'fail n' to answer the page's n-th query.
+  const cases = [
+    { what: 'refused step', stored: '150', steps: ['ok 0', 'in', 'fail 1', 'in'],
+      sent: [150, 175, 175], after: '150' },
+    { what: 'refused reset', stored: '150', steps: ['ok 0', 'reset', 'fail 1'], sent: [150, 100], after: '150' },
+    { what: 'late success', stored: null, steps: ['ok 0', 'in', 'wait', 'ok 1'], sent: [100, 110], after: '110' },
+    { what: 'two quick presses', stored: null, steps: ['ok 0', 'in', 'in', 'ok 1', 'ok 2'],
+      sent: [100, 110, 125], after: '125' },
+    { what: 'answers out of order', stored: null, steps: ['ok 0', 'in', 'in', 'ok 2', 'ok 1'],
+      sent: [100, 110, 125], after: '125' },
+    // The first step was applied, so it stays and the next step starts from it.
+    { what: 'second of two presses refused', stored: null, steps: ['ok 0', 'in', 'in', 'ok 1', 'fail 2', 'in'],
+      sent: [100, 110, 125, 125], after: '110' },
+    { what: 'refused re-send on load', stored: '150', steps: ['fail 0', 'in'], sent: [150, 175], after: '150' },
+    { what: 're-send answered after a newer step', stored: '150', steps: ['in', 'ok 1', 'ok 0'],
+      sent: [150, 175], after: '175' },
+  ];
+  const context = await bridgedContext(BRIDGES.holding);
+  const tab = await context.newPage();
+  for (const c of cases) {
+    await tab.goto(`${siteA.base}/site.html`);
+    await tab.evaluate(([key, value]) => {
+      if (value === null) localStorage.removeItem(key); else localStorage.setItem(key, value);
+    }, [STORAGE_KEY, c.stored]);
+    await tab.evaluate(PAGE_SCRIPT);
+    for (const step of c.steps) {
+      const [verb, index] = step.split(' ');
+      if (verb === 'wait') {
+        await tab.waitForTimeout(300);
+      } else if (CALL[verb]) {
+        await tab.evaluate(CALL[verb]);
+      } else {
+        await tab.evaluate(([i, ok]) => window.__answer(i, ok), [Number(index), verb === 'ok']);
+      }
+    }
+    assert.deepEqual(await takeRequests(tab), zoomRequests(c.sent), `${c.what}: sent`);
+    assert.equal(await storedZoom(tab), c.after, `${c.what}: remembered`);
   }
   await context.close();
 });
@@ -222,13 +297,14 @@ test('running again in the same page installs nothing twice', async () => {
 });
 
 test('without a working bridge the script is harmless and remembers nothing', async () => {
-  for (const bridge of ['absent', 'throwing', 'not a function']) {
+  for (const bridge of ['absent', 'throwing', 'not a function', 'refusing']) {
     const context = await bridgedContext(BRIDGES[bridge]);
     const tab = await context.newPage();
     await tab.goto(`${siteA.base}/site.html`);
     await tab.evaluate((key) => localStorage.setItem(key, '150'), STORAGE_KEY);
     await tab.evaluate(PAGE_SCRIPT);
     for (const call of ['in', 'out', 'reset']) await tab.evaluate(CALL[call]);
+    await settle(tab);
     const state = await tab.evaluate((key) => ({
       functions: [window.zlmReload, window.zlmZoomIn, window.zlmZoomOut, window.zlmZoomReset]
         .map((f) => typeof f),
@@ -242,7 +318,7 @@ test('without a working bridge the script is harmless and remembers nothing', as
 test('zoom still steps when storage is unavailable', async () => {
   const blockStorage = `Object.defineProperty(window, 'localStorage', {
       configurable: true, get: function () { throw new DOMException('denied', 'SecurityError'); } });`;
-  const context = await bridgedContext(BRIDGES.recording, blockStorage);
+  const context = await bridgedContext(BRIDGES.answering, blockStorage);
   const tab = await context.newPage();
   await loadSitePage(tab, `${siteA.base}/site.html`);
   assert.equal(await tab.evaluate(() => { try { return typeof localStorage; } catch (e) { return e.name; } }),

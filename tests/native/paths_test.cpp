@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/config.h"
 
@@ -82,6 +85,40 @@ TEST(PathsTest, ConfiguredSiteUrlIsAnHttpsRootWithAHost) {
   const std::string host = SiteHostOf(url);
   EXPECT_FALSE(host.empty());
   EXPECT_EQ(url, "https://" + host + "/");
+}
+
+// A fake GetModuleFileNameW over a path of the given length: what fits, with
+// its terminator, and the size when it did not fit.
+TEST(PathsTest, ModulePathIsReadWholeHoweverLong) {
+  struct Case {
+    std::size_t length;
+    std::vector<std::uint32_t> sizes_asked;
+    std::size_t length_read;
+  };
+  const Case cases[] = {
+      {40, {260}, 40},
+      {259, {260}, 259},
+      {260, {260, 520}, 260},  // exactly full counts as cut off
+      {1000, {260, 520, 1040}, 1000},
+      {32767, {260, 520, 1040, 2080, 4160, 8320, 16640, 33280}, 32767},
+      {0, {260}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    std::wstring path = L"C:\\" + std::wstring(c.length > 3 ? c.length - 3 : 0, L'x');
+    path.resize(c.length, L'y');
+    std::vector<std::uint32_t> sizes;
+    const std::wstring read = ReadFullModulePath([&](wchar_t* buffer, std::uint32_t size) {
+      sizes.push_back(size);
+      const std::size_t copied = std::min<std::size_t>(path.size(), size - 1);
+      std::copy(path.begin(), path.begin() + copied, buffer);
+      buffer[copied] = L'\0';
+      return path.size() < size ? static_cast<std::uint32_t>(path.size()) : size;
+    });
+    EXPECT_EQ(sizes, c.sizes_asked);
+    EXPECT_EQ(read.size(), c.length_read);
+    EXPECT_EQ(read, path.substr(0, c.length_read));
+  }
 }
 
 }  // namespace

@@ -72,11 +72,13 @@ struct PopupRequest {
   std::string target;
   int disposition = 4;  // WOD_NEW_FOREGROUND_TAB
   bool user_gesture = true;
+  bool no_frame = false;  // OnBeforePopup gets a NULL frame, as 2623 may give
 };
 
 struct PopupRecord {
-  std::int64_t frame = 0;
+  std::int64_t frame = 0;  // 0 when OnBeforePopup got no frame
   PopupRequest request;
+  bool done = false;      // OnBeforePopup returned (it runs on the IO thread)
   bool canceled = false;  // OnBeforePopup returned true
   bool opened = false;    // a pop-up window would have been created
 };
@@ -103,9 +105,14 @@ Status FailLoad(int browser, std::int64_t frame, const std::string& url,
                 int error_code, const std::string& error_text, int* navigation);
 bool NavigationDone(int navigation);
 
+// OnBeforePopup runs on the IO thread; the record at *index of ListPopups is
+// done once its answer came back to the UI thread.
 Status RequestPopup(int browser, std::int64_t frame, const PopupRequest& request,
-                    PopupRecord* result);
+                    int* index);
 Status ListPopups(int browser, std::vector<PopupRecord>* popups);
+
+// The browser's renderer process crashes (see the page channel's crash_renderer).
+Status CrashRenderer(int browser);
 
 // Sends WM_KEYDOWN (WM_SYSKEYDOWN with alt) `repeat` times, then the key-up, to the
 // page window while the thread's key state holds the modifiers (EVENTFLAG_* bits).
@@ -114,6 +121,7 @@ Status PressKey(int browser, int key_code, unsigned modifiers, int repeat,
 Status PageKeys(int browser, std::vector<KeyRecord>* keys);
 
 Status ListScripts(int browser, std::int64_t frame, std::vector<ScriptRecord>* scripts);
+// The zoom level of the host the browser's main frame shows (zoom is per host).
 Status ZoomLevel(int browser, double* level);
 
 // Posts WM_CLOSE to the browser window.

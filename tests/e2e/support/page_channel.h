@@ -95,12 +95,15 @@ class PageChannel {
                                std::optional<int> error_code = {},
                                const std::string& error_text = {},
                                Millis wait = kLoadWait);
-  // `disposition` is one of kDispositionNames; empty means a new tab.
+  // `disposition` is one of kDispositionNames; empty means a new tab. With
+  // no_frame, OnBeforePopup is given no frame (as the real engine may do).
+  // The reply comes once OnBeforePopup returned on the engine's IO thread.
   ChannelResult<PopupResult> RequestPopup(const std::string& url,
                                           Target target = {},
                                           const std::string& target_name = {},
                                           const std::string& disposition = {},
-                                          bool user_gesture = true);
+                                          bool user_gesture = true,
+                                          bool no_frame = false);
   ChannelResult<std::vector<PopupRecord>> Popups(Target target = {});
 
   // Presses and releases `key_code` (a virtual-key code) in the page window
@@ -115,6 +118,8 @@ class PageChannel {
   ChannelResult<double> ZoomLevel(Target target = {});
   // Closes the browser window as the user would.
   ChannelResult<bool> CloseBrowser(Target target = {});
+  // The browser's renderer process crashes; the next navigation starts a new one.
+  ChannelResult<bool> CrashRenderer(Target target = {});
 
  private:
   // Sends `request` with the target's fields and returns the reply if it

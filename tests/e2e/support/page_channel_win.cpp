@@ -196,21 +196,24 @@ ChannelResult<bool> PageChannel::FailLoad(const std::string& url,
 
 ChannelResult<PopupResult> PageChannel::RequestPopup(
     const std::string& url, Target target, const std::string& target_name,
-    const std::string& disposition, bool user_gesture) {
+    const std::string& disposition, bool user_gesture, bool no_frame) {
   json request = {{"op", "popup"},
                   {"url", url},
                   {"target", target_name},
-                  {"user_gesture", user_gesture}};
+                  {"user_gesture", user_gesture},
+                  {"no_frame", no_frame},
+                  {"wait_ms", kQueryWait.count()}};
   if (!disposition.empty())
     request["disposition"] = disposition;
-  const ChannelResult<json> reply = Op(request, target);
+  const ChannelResult<json> reply = Op(request, target, kQueryWait);
   const ChannelResult<bool> canceled = Parse<bool>(reply, "canceled");
   const ChannelResult<bool> opened = Parse<bool>(reply, "opened");
-  if (!canceled)
-    return ChannelResult<PopupResult>::Failure(canceled.error());
-  if (!opened)
-    return ChannelResult<PopupResult>::Failure(opened.error());
-  return ChannelResult<PopupResult>::Success(PopupResult{*canceled, *opened});
+  const ChannelResult<bool> done = Parse<bool>(reply, "done");
+  for (const ChannelResult<bool>* field : {&canceled, &opened, &done}) {
+    if (!*field)
+      return ChannelResult<PopupResult>::Failure(field->error());
+  }
+  return ChannelResult<PopupResult>::Success(PopupResult{*canceled, *opened, *done});
 }
 
 ChannelResult<std::vector<PopupRecord>> PageChannel::Popups(Target target) {
@@ -249,6 +252,14 @@ ChannelResult<double> PageChannel::ZoomLevel(Target target) {
 ChannelResult<bool> PageChannel::CloseBrowser(Target target) {
   target.frame.reset();
   const ChannelResult<json> reply = Op({{"op", "close"}}, target);
+  if (!reply)
+    return ChannelResult<bool>::Failure(reply.error());
+  return ChannelResult<bool>::Success(true);
+}
+
+ChannelResult<bool> PageChannel::CrashRenderer(Target target) {
+  target.frame.reset();
+  const ChannelResult<json> reply = Op({{"op", "crash_renderer"}}, target);
   if (!reply)
     return ChannelResult<bool>::Failure(reply.error());
   return ChannelResult<bool>::Success(true);

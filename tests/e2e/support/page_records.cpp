@@ -123,7 +123,7 @@ void from_json(const nlohmann::json& j, QueryRecord& record) {
 }
 
 void from_json(const nlohmann::json& j, PopupRecord& record) {
-  record.frame = j.at("frame").get<int64_t>();
+  record.frame = OptionalField<int64_t>(j, "frame").value_or(0);  // null: no frame given
   record.url = j.at("url").get<std::string>();
   record.target = j.at("target").get<std::string>();
   record.disposition = DispositionName(j.at("disposition"));

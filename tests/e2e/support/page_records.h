@@ -57,10 +57,11 @@ struct FrameLoad {
 struct PopupResult {
   bool canceled = false;  // OnBeforePopup returned true
   bool opened = false;    // a pop-up window would have been created
+  bool done = false;      // OnBeforePopup returned within the engine's wait
 };
 
 struct PopupRecord {
-  int64_t frame = 0;
+  int64_t frame = 0;  // 0: OnBeforePopup was given no frame
   std::string url;
   std::string target;
   std::string disposition;  // one of kDispositionNames
