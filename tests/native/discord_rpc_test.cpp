@@ -13,6 +13,7 @@
 
 #include "app/trace.h"
 #include "common/fake_discord_ipc.h"
+#include "common/json_print.h"
 #include "presence/presence_text.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/json_print.h"
 #include "presence/json_escape.h"
 #include "product_config.h"
 

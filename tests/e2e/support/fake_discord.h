@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/json_print.h"
 #include "scoped_handle.h"
 #include "wait.h"
 
