@@ -78,7 +78,8 @@ std::string HandshakePayload(const std::string& clientId);
 // other; null when none does.
 std::unique_ptr<DiscordPipe> OpenDiscordPipe(DiscordIpcSystem& system);
 
-// One frame in a single write: Discord drops a frame that reaches it in parts.
+// One frame in a single write: Discord closes the pipe on a frame that reaches
+// it in parts.
 bool WriteFrame(DiscordPipe& pipe, std::uint32_t opcode, const std::string& payload);
 
 struct FrameReply {
@@ -87,11 +88,12 @@ struct FrameReply {
   std::string text;  // the bytes after the first 8, or one of the kReply texts
 };
 
-// Waits for the next bytes from the server, polling every 100 ms for up to
-// |timeoutMs| (none below 1), and takes all that are there (at most 64 KiB)
-// with one read. The header is skipped unexamined; frames that arrived together
-// stay in the text. With |keepWaiting|, the wait also ends as soon as it turns
-// false, as a time-out.
+// Waits for the next bytes from the server, polling at once and then after
+// every 100 ms step until |timeoutMs| is reached (below 1: no wait, the pipe is
+// not touched), and takes all that are there (at most 64 KiB) with one read.
+// The header is skipped unexamined; frames that arrived together stay in the
+// text. With |keepWaiting|, the wait also ends as soon as it turns false, as a
+// time-out.
 FrameReply AwaitFrameReply(DiscordPipe& pipe, DiscordIpcSystem& system, std::int32_t timeoutMs,
                            const std::atomic<bool>* keepWaiting = nullptr);
 
