@@ -88,9 +88,10 @@ struct FrameReply {
   std::string text;  // the bytes after the first 8, or one of the kReply texts
 };
 
-// Waits for the next bytes from the server, polling at once and then after
-// every 100 ms step until |timeoutMs| is reached (below 1: no wait, the pipe is
-// not touched), and takes all that are there (at most 64 KiB) with one read.
+// Waits for the next bytes from the server, polling in 100 ms steps while the
+// time waited is below |timeoutMs| (3000: at 0, 100, ..., 2900 ms; below 1: the
+// pipe is not touched), and takes all that are there (at most 64 KiB) with one
+// read.
 // The header is skipped unexamined; frames that arrived together stay in the
 // text. With |keepWaiting|, the wait also ends as soon as it turns false, as a
 // time-out.
