@@ -1,9 +1,14 @@
 #include "presence/json_escape.h"
 
 std::string JsonEscape(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size() + text.size() / 8);
+  AppendJsonEscaped(text, out);
+  return out;
+}
+
+void AppendJsonEscaped(std::string_view text, std::string& out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   for (const char c : text) {
     const unsigned char byte = static_cast<unsigned char>(c);
     switch (byte) {
@@ -22,5 +27,4 @@ std::string JsonEscape(const std::string& text) {
         }
     }
   }
-  return out;
 }
