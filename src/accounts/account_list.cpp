@@ -34,9 +34,10 @@ void AppendJsonStringBody(std::string_view text, std::string& out) {
       default: {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20) {
+          constexpr char kHex[] = "0123456789ABCDEF";
           out += "\\u00";
-          out += percent_codec_internal::kHexDigits[byte >> 4];
-          out += percent_codec_internal::kHexDigits[byte & 0x0F];
+          out += kHex[byte >> 4];
+          out += kHex[byte & 0x0F];
         } else {
           out += c;
         }

@@ -48,7 +48,8 @@ void AddAccount(std::string_view user, std::string_view password,
 // holding the protected empty list when it did not exist.
 void DeleteAccount(std::string_view user, const std::wstring& path = AccountsFilePath());
 
-// The password of the first record of |user|, or "" when there is none.
+// The password of the first record of |user|, or "" when there is none. The
+// store wipes its own copies; the one returned is the caller's.
 std::string GetAccountPassword(std::string_view user,
                                const std::wstring& path = AccountsFilePath());
 

@@ -99,12 +99,11 @@ class AccountStoreTest : public testing::Test {
     path_ = dir_.PathOf(L"accounts.dat");
   }
 
-  std::optional<std::string> FileBytes() const { return dir_.ReadBytes(L"accounts.dat"); }
-
-  // The stored plaintext, after checking that the whole file is one DPAPI
-  // blob described "zlm-accounts"; nullopt (and a failure) otherwise.
+  // The stored plaintext, after checking that the file is exactly one DPAPI
+  // blob described "zlm-accounts": no header, nothing after it (a fresh blob
+  // of the same text has the same size). nullopt, and a failure, otherwise.
   std::optional<std::string> StoredPlaintext() const {
-    const std::optional<std::string> bytes = FileBytes();
+    const std::optional<std::string> bytes = dir_.ReadBytes(L"accounts.dat");
     if (!bytes) {
       ADD_FAILURE() << "accounts.dat cannot be read";
       return std::nullopt;
@@ -115,6 +114,7 @@ class AccountStoreTest : public testing::Test {
       return std::nullopt;
     }
     EXPECT_EQ(e2e::WideToUtf8(clear->description), "zlm-accounts");
+    EXPECT_EQ(bytes->size(), Protect(clear->plaintext).size());
     return clear->plaintext;
   }
 
