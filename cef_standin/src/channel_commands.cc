@@ -371,14 +371,29 @@ bool OpNavigate(ChannelHost& host, Call& call) {
   int browser = 0;
   std::int64_t frame = 0;
   std::string url;
+  int http_status = 0;
   int wait_ms = 0;
   if (!call.Target(&browser, &frame) || !call.String("url", nullptr, &url) ||
-      !call.WaitMs(5000, &wait_ms))
+      !call.Int("http_status", 200, 100, 599, &http_status) || !call.WaitMs(5000, &wait_ms))
     return false;
   int navigation = 0;
   Status status;
-  if (!OnUi(host, call, [&] { status = Navigate(browser, frame, url, &navigation); }) ||
+  if (!OnUi(host, call, [&] {
+        status = Navigate(browser, frame, url, &navigation, http_status);
+      }) ||
       !call.Take(status))
+    return false;
+  return WaitNavigation(host, call, navigation, wait_ms);
+}
+
+bool OpReload(ChannelHost& host, Call& call) {
+  int browser = 0;
+  int wait_ms = 0;
+  if (!call.Target(&browser, nullptr) || !call.WaitMs(5000, &wait_ms))
+    return false;
+  int navigation = 0;
+  Status status;
+  if (!OnUi(host, call, [&] { status = Reload(browser, &navigation); }) || !call.Take(status))
     return false;
   return WaitNavigation(host, call, navigation, wait_ms);
 }
@@ -605,7 +620,7 @@ const std::map<std::string, Operation>& Operations() {
       {"key", OpKey},             {"keys", OpKeys},
       {"scripts", OpScripts},     {"zoom", OpZoom},
       {"engine", OpEngine},       {"close", OpClose},
-      {"crash_renderer", OpCrashRenderer}};
+      {"crash_renderer", OpCrashRenderer}, {"reload", OpReload}};
   return kOperations;
 }
 

@@ -120,7 +120,7 @@ Step BeforeBrowse(const std::string& url, cef_transition_type_t transition) {
 }  // namespace
 
 int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
-                    cef_transition_type_t transition) {
+                    cef_transition_type_t transition, int http_status) {
   std::vector<Step> steps;
   steps.push_back(NotifyLoading);
   steps.push_back(BeforeBrowse(url, transition));
@@ -147,10 +147,10 @@ int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
     return true;
   });
   steps.push_back(CreateContext);
-  steps.push_back([](BrowserImpl* browser, FrameImpl* frame) {
+  steps.push_back([http_status](BrowserImpl* browser, FrameImpl* frame) {
     CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
     if (handler)
-      handler->OnLoadEnd(browser, frame, 200);
+      handler->OnLoadEnd(browser, frame, http_status);
     return true;
   });
   return Begin(frame, std::move(steps));

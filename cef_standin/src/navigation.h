@@ -23,7 +23,7 @@ class FrameImpl;
 // context, renderer OnContextCreated for the new one, OnLoadEnd(200). Last,
 // OnLoadingStateChange(false) when no frame is loading any more.
 int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
-                    cef_transition_type_t transition = TT_EXPLICIT);
+                    cef_transition_type_t transition = TT_EXPLICIT, int http_status = 200);
 // Failure: OnLoadingStateChange(true), OnBeforeBrowse (cancelled: ERR_ABORTED
 // instead), OnLoadError, OnLoadingStateChange(false); the frame keeps its URL
 // and context.

@@ -210,12 +210,24 @@ Status AddFrame(int browser_id, std::int64_t parent_id, const std::string& name,
 }
 
 Status Navigate(int browser_id, std::int64_t frame_id, const std::string& url,
-                int* navigation) {
+                int* navigation, int http_status) {
+  if (http_status < 100 || http_status > 599)
+    return Error("bad field: http_status");
   CefRefPtr<BrowserImpl> browser;
   CefRefPtr<FrameImpl> frame;
   Status status = FindTarget(browser_id, frame_id, &browser, &frame);
   if (status.ok())
-    *navigation = StartNavigation(frame, url, TT_AUTO_SUBFRAME);
+    *navigation = StartNavigation(frame, url, TT_LINK, http_status);
+  return status;
+}
+
+Status Reload(int browser_id, int* navigation) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (status.ok()) {
+    CefRefPtr<FrameImpl> main = browser->main_frame();
+    *navigation = StartNavigation(main, main->url(), TT_RELOAD);
+  }
   return status;
 }
 

@@ -212,7 +212,8 @@ void ServeClient(ScopedHandle pipe, HANDLE stop) {
       }
     }
   }
-  DisconnectNamedPipe(pipe.get());
+  // The handle just closes: DisconnectNamedPipe would throw away a reply the
+  // client has not read yet (the close op's reply, when the engine stops).
 }
 
 ScopedHandle CreateInstance() {

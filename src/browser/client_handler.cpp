@@ -3,7 +3,11 @@
 #include <string>
 
 #include "app/cef_text.h"
+#include "app/process_values.h"
 #include "app/trace.h"
+#include "browser/embedded_script.h"
+#include "browser/key_table.h"
+#include "browser/load_events.h"
 #include "browser/main_window.h"
 #include "include/cef_app.h"
 
@@ -59,6 +63,58 @@ void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
     }
   }
   CefQuitMessageLoop();
+}
+
+void ClientHandler::OnLoadStart(CefRefPtr<CefBrowser> /*browser*/,
+                                CefRefPtr<CefFrame> frame) {
+  Trace(LoadStartTraceLine(frame->IsMain(), CefToUtf8(frame->GetURL())));
+}
+
+void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> /*browser*/,
+                              CefRefPtr<CefFrame> frame,
+                              int httpStatusCode) {
+  const bool isMain = frame->IsMain();
+  const std::string url = CefToUtf8(frame->GetURL());
+  Trace(LoadEndTraceLine(isMain, httpStatusCode, url));
+  // Every main-frame page of the game site, whatever its status, after each
+  // load and reload; never a sub-frame or a foreign page.
+  if (!WantsEmbeddedScript(isMain, url, siteHost))
+    return;
+  const std::string& script = EmbeddedScriptText();
+  if (!script.empty())
+    frame->ExecuteJavaScript(Utf8ToCef(script), frame->GetURL(), 0);
+}
+
+void ClientHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/,
+                                CefRefPtr<CefFrame> frame,
+                                ErrorCode errorCode,
+                                const CefString& errorText,
+                                const CefString& failedUrl) {
+  Trace(LoadErrorTraceLine(frame->IsMain(), errorCode, CefToUtf8(errorText),
+                           CefToUtf8(failedUrl)));
+}
+
+bool ClientHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
+                                  const CefKeyEvent& event,
+                                  CefEventHandle /*os_event*/,
+                                  bool* /*is_keyboard_shortcut*/) {
+  const KeyAction action = KeyActionFor(event.type == KEYEVENT_RAWKEYDOWN, event.modifiers,
+                                        event.windows_key_code, fullScreenActive);
+  switch (action) {
+    case KeyAction::kNone:
+      return false;
+    case KeyAction::kToggleFullScreen:
+      // Taken even without a window; ToggleFullScreen then does nothing.
+      ToggleFullScreen(GetMainWindowHandle(browser));
+      return true;
+    case KeyAction::kReload:
+    case KeyAction::kZoomIn:
+    case KeyAction::kZoomOut:
+    case KeyAction::kZoomReset:
+      RunInMainFrame(browser, PageCallFor(action));
+      return true;
+  }
+  return false;
 }
 
 bool ClientHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser,

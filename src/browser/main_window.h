@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "include/cef_browser.h"
 
 // Creates the one browser on the start URL. False when CEF refused to create it.
@@ -20,6 +22,17 @@ HWND GetMainWindowHandle(CefRefPtr<CefBrowser> browser);
 void SetUpMainWindow(HWND window);
 
 LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Switches the window into full screen on the whole area of its monitor, or
+// back to the rectangle it had. The style and show state stay as they are; the
+// frame goes away through FramelessWindowProc. A failed monitor query leaves
+// the window windowed. |getMonitorInfo| is a seam for tests.
+using MonitorInfoReader = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
+void ToggleFullScreen(HWND window, MonitorInfoReader getMonitorInfo = &GetMonitorInfoW);
+
+// Runs |script| (UTF-8) in the browser's main frame, with the frame's URL as
+// script URL and line 0. Nothing without a browser or main frame.
+void RunInMainFrame(CefRefPtr<CefBrowser> browser, const std::string& script);
 
 extern WNDPROC previousWindowProc;  // null until FramelessWindowProc is installed
 extern bool fullScreenActive;

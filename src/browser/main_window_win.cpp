@@ -115,3 +115,34 @@ LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, L
     return CalcFramelessClientRect(window, wParam, lParam);
   return CallWindowProcW(previousWindowProc, window, message, wParam, lParam);
 }
+
+void ToggleFullScreen(HWND window, MonitorInfoReader getMonitorInfo) {
+  if (!window)
+    return;
+  if (!fullScreenActive) {
+    GetWindowRect(window, &windowedRect);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!getMonitorInfo(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+      return;
+    // Set before the move: the frame recomputation it causes must find it set.
+    fullScreenActive = true;
+    const RECT& area = info.rcMonitor;  // the whole monitor, taskbar included
+    SetWindowPos(window, HWND_TOP, area.left, area.top, area.right - area.left,
+                 area.bottom - area.top, SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+    return;
+  }
+  fullScreenActive = false;
+  SetWindowPos(window, HWND_TOP, windowedRect.left, windowedRect.top,
+               windowedRect.right - windowedRect.left, windowedRect.bottom - windowedRect.top,
+               SWP_FRAMECHANGED | SWP_NOOWNERZORDER | SWP_NOZORDER);
+}
+
+void RunInMainFrame(CefRefPtr<CefBrowser> browser, const std::string& script) {
+  if (!browser)
+    return;
+  CefRefPtr<CefFrame> frame = browser->GetMainFrame();
+  if (!frame)
+    return;
+  frame->ExecuteJavaScript(Utf8ToCef(script), frame->GetURL(), 0);
+}

@@ -5,70 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/page_channel.h"
 #include "product_config.h"
-#include "support/process.h"
-#include "support/temp_dir.h"
+#include "running_launcher.h"
 #include "support/utf_convert.h"
-#include "support/window_info.h"
 
 namespace {
 
 using e2e::QueryState;
 using e2e::Target;
 
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-class LauncherPageTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir_.IsValid()) << dir_.error();
-    ASSERT_TRUE(dir_.CopyIn(LAUNCHER_EXE));
-    ASSERT_TRUE(launcher_.Start(dir_.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir_.path()));
-    ASSERT_TRUE(channel_.Connect(launcher_));
-    auto ready = channel_.WaitReady();
-    ASSERT_TRUE(ready.ok());
-    ASSERT_TRUE(*ready) << "the start page never got cefQuery";
-  }
-
-  void TearDown() override {
-    if (launcher_.IsRunning()) {
-      channel_.CloseBrowser();
-      const auto code = launcher_.WaitForExit();
-      ASSERT_TRUE(code.has_value()) << "the launcher did not end after its window closed";
-      EXPECT_EQ(*code, 0);
-    }
-  }
-
-  int64_t MainFrameId() {
-    auto frames = channel_.Frames();
-    EXPECT_TRUE(frames.ok());
-    return frames && !frames->empty() ? frames->front().id : 0;
-  }
-
-  std::string UrlOf(int64_t frame) {
-    auto frames = channel_.Frames();
-    if (frames)
-      for (const e2e::FrameRecord& f : *frames)
-        if (f.id == frame)
-          return f.url;
-    return "<no such frame>";
-  }
-
-  e2e::TempDir dir_;
-  e2e::Process launcher_;
-  e2e::PageChannel channel_;
-};
+class LauncherPageTest : public RunningLauncherTest {};
 
 TEST_F(LauncherPageTest, StartsOnTheGameSite) {
   EXPECT_EQ(UrlOf(MainFrameId()), ZLM_SITE_URL);
@@ -166,7 +115,7 @@ TEST_F(LauncherPageTest, AfterARendererCrashTheNextPageReachesTheLauncherAgain) 
 }
 
 TEST_F(LauncherPageTest, PageEnvironmentScriptRunsInEveryFrameContext) {
-  const std::string script = ReadFile(PAGE_ENVIRONMENT_JS_PATH);
+  const std::string script = ReadWholeFile(PAGE_ENVIRONMENT_JS_PATH);
   ASSERT_FALSE(script.empty());
 
   // Runs of the script in a frame, each in a script context of its own, with

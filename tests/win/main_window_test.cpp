@@ -88,15 +88,71 @@ TEST_F(MainWindowTest, MaximisedWindowKeepsTheWholeInset) {
   EXPECT_EQ(s.client.top - s.window.top, sideInset);
 }
 
-TEST_F(MainWindowTest, FullScreenLeavesNoFrameAtAll) {
-  fullScreenActive = true;
-  SetWindowPos(window_, nullptr, 0, 0, 0, 0,
-               SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-  const RectSnapshot s = Snapshot(window_);
-  EXPECT_EQ(s.client.left, s.window.left);
-  EXPECT_EQ(s.client.top, s.window.top);
-  EXPECT_EQ(s.client.right, s.window.right);
-  EXPECT_EQ(s.client.bottom, s.window.bottom);
+bool SameRect(const RECT& a, const RECT& b) {
+  return EqualRect(&a, &b) != 0;
+}
+
+RECT MonitorArea(HWND window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof(info);
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+  return info.rcMonitor;
+}
+
+BOOL WINAPI FailingMonitorInfo(HMONITOR, LPMONITORINFO) {
+  return FALSE;
+}
+
+TEST_F(MainWindowTest, FullScreenCoversTheMonitorWithoutFrameAndTogglesBackExactly) {
+  SetWindowPos(window_, nullptr, 130, 90, 700, 450, SWP_NOZORDER);
+  PumpMessages();
+  const RectSnapshot before = Snapshot(window_);
+
+  ToggleFullScreen(window_);
+  PumpMessages();
+  EXPECT_TRUE(fullScreenActive);
+  const RectSnapshot full = Snapshot(window_);
+  EXPECT_TRUE(SameRect(full.window, MonitorArea(window_)));
+  EXPECT_TRUE(SameRect(full.client, full.window)) << "no frame at all";
+  EXPECT_TRUE(SameRect(windowedRect, before.window));
+
+  ToggleFullScreen(window_);
+  PumpMessages();
+  EXPECT_FALSE(fullScreenActive);
+  const RectSnapshot after = Snapshot(window_);
+  EXPECT_TRUE(SameRect(after.window, before.window));
+  EXPECT_TRUE(SameRect(after.client, before.client)) << "the frame was recomputed";
+}
+
+TEST_F(MainWindowTest, AMaximisedWindowStaysMaximisedThroughFullScreen) {
+  ShowWindow(window_, SW_MAXIMIZE);
+  PumpMessages();
+  const RectSnapshot maximised = Snapshot(window_);
+  ToggleFullScreen(window_);
+  PumpMessages();
+  EXPECT_TRUE(SameRect(Snapshot(window_).window, MonitorArea(window_)));
+  EXPECT_TRUE(IsZoomed(window_)) << "the show state is not touched";
+  ToggleFullScreen(window_);
+  PumpMessages();
+  EXPECT_TRUE(IsZoomed(window_));
+  EXPECT_TRUE(SameRect(Snapshot(window_).window, maximised.window));
+  EXPECT_TRUE(SameRect(Snapshot(window_).client, maximised.client));
+}
+
+TEST_F(MainWindowTest, AFailedMonitorQueryLeavesTheWindowWindowed) {
+  SetWindowPos(window_, nullptr, 150, 120, 600, 380, SWP_NOZORDER);
+  PumpMessages();
+  const RectSnapshot before = Snapshot(window_);
+  ToggleFullScreen(window_, &FailingMonitorInfo);
+  PumpMessages();
+  EXPECT_FALSE(fullScreenActive);
+  EXPECT_TRUE(SameRect(Snapshot(window_).window, before.window));
+  EXPECT_TRUE(SameRect(windowedRect, before.window)) << "the rectangle was taken first";
+  ToggleFullScreen(nullptr);
+  EXPECT_FALSE(fullScreenActive);
+  ToggleFullScreen(window_);  // the next toggle tries again
+  PumpMessages();
+  EXPECT_TRUE(fullScreenActive);
 }
 
 TEST_F(MainWindowTest, CarriesTheApplicationIcons) {

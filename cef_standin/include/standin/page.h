@@ -99,8 +99,11 @@ Status CancelQuery(int browser, std::int64_t frame, int query_id, bool* canceled
 // later navigation of the same frame replaced it).
 Status AddFrame(int browser, std::int64_t parent, const std::string& name,
                 const std::string& url, std::int64_t* frame, int* navigation);
+// http_status: what OnLoadEnd reports (100..599).
 Status Navigate(int browser, std::int64_t frame, const std::string& url,
-                int* navigation);
+                int* navigation, int http_status = 200);
+// The browser's Reload, as the page's location.reload() would ask for it.
+Status Reload(int browser, int* navigation);
 Status FailLoad(int browser, std::int64_t frame, const std::string& url,
                 int error_code, const std::string& error_text, int* navigation);
 bool NavigationDone(int navigation);

@@ -88,8 +88,11 @@ class PageChannel {
                                     const std::string& name = {},
                                     Target parent = {},
                                     Millis wait = kLoadWait);
+  // http_status: what the engine reports to OnLoadEnd.
   ChannelResult<bool> Navigate(const std::string& url, Target target = {},
-                               Millis wait = kLoadWait);
+                               Millis wait = kLoadWait, int http_status = 200);
+  // The browser reloads its main frame's page.
+  ChannelResult<bool> Reload(Target target = {}, Millis wait = kLoadWait);
   // Without a code and text the engine reports a name-resolution error.
   ChannelResult<bool> FailLoad(const std::string& url, Target target = {},
                                std::optional<int> error_code = {},

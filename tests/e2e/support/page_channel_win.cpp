@@ -174,11 +174,20 @@ ChannelResult<FrameLoad> PageChannel::AddFrame(const std::string& url,
 }
 
 ChannelResult<bool> PageChannel::Navigate(const std::string& url,
-                                          Target target, Millis wait) {
+                                          Target target, Millis wait,
+                                          int http_status) {
   return Parse<bool>(
-      Op({{"op", "navigate"}, {"url", url}, {"wait_ms", wait.count()}},
+      Op({{"op", "navigate"},
+          {"url", url},
+          {"http_status", http_status},
+          {"wait_ms", wait.count()}},
          target, wait),
       "done");
+}
+
+ChannelResult<bool> PageChannel::Reload(Target target, Millis wait) {
+  target.frame.reset();
+  return Parse<bool>(Op({{"op", "reload"}, {"wait_ms", wait.count()}}, target, wait), "done");
 }
 
 ChannelResult<bool> PageChannel::FailLoad(const std::string& url,

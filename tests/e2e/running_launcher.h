@@ -1,0 +1,80 @@
+// A launcher started in a fresh folder, its page ready, driven through the
+// stand-in engine's page channel; closing its window must end it with 0.
+#ifndef ZLM_TESTS_E2E_RUNNING_LAUNCHER_H_
+#define ZLM_TESTS_E2E_RUNNING_LAUNCHER_H_
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/page_channel.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/window_info.h"
+
+// The whole file, or empty when it cannot be read.
+inline std::string ReadWholeFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+class RunningLauncherTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.IsValid()) << dir_.error();
+    ASSERT_TRUE(dir_.CopyIn(LAUNCHER_EXE));
+    exe_ = dir_.PathOf(e2e::FileNameOf(LAUNCHER_EXE));
+    ASSERT_NO_FATAL_FAILURE(PrepareExecutable(exe_));
+    ASSERT_TRUE(launcher_.Start(exe_, {}, dir_.path()));
+    ASSERT_TRUE(channel_.Connect(launcher_));
+    auto ready = channel_.WaitReady();
+    ASSERT_TRUE(ready.ok());
+    ASSERT_TRUE(*ready) << "the start page never got cefQuery";
+  }
+
+  void TearDown() override {
+    if (launcher_.IsRunning()) {
+      channel_.CloseBrowser();
+      const auto code = launcher_.WaitForExit();
+      ASSERT_TRUE(code.has_value()) << "the launcher did not end after its window closed";
+      EXPECT_EQ(*code, 0);
+    }
+  }
+
+  // Runs on the copy before it starts.
+  virtual void PrepareExecutable(const std::wstring& /*exe*/) {}
+
+  int64_t MainFrameId() {
+    auto frames = channel_.Frames();
+    EXPECT_TRUE(frames.ok());
+    return frames && !frames->empty() ? frames->front().id : 0;
+  }
+
+  std::string UrlOf(int64_t frame) {
+    auto frames = channel_.Frames();
+    if (frames)
+      for (const e2e::FrameRecord& f : *frames)
+        if (f.id == frame)
+          return f.url;
+    return "<no such frame>";
+  }
+
+  HWND MainWindow() {
+    auto browsers = channel_.Browsers();
+    EXPECT_TRUE(browsers.ok() && !browsers->empty());
+    return browsers && !browsers->empty() ? e2e::ToHwnd(browsers->front().hwnd) : nullptr;
+  }
+
+  e2e::TempDir dir_;
+  std::wstring exe_;
+  e2e::Process launcher_;
+  e2e::PageChannel channel_;
+};
+
+#endif  // ZLM_TESTS_E2E_RUNNING_LAUNCHER_H_
