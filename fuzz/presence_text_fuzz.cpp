@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "presence/json_escape.h"
+#include "app/json_escape.h"
 #include "presence/presence_text.h"
 
 namespace {

@@ -3,47 +3,12 @@
 #include <algorithm>
 
 #include "accounts/percent_codec.h"
+#include "app/json_escape.h"
 
 namespace {
 
 auto IsRecordOf(std::string_view user) {
   return [user](const Account& account) { return account.user == user; };
-}
-
-// Quote, backslash and every control byte are escaped (line feed, carriage
-// return and tab by their short forms); bytes from 0x80 up pass unchanged,
-// so UTF-8 names stay readable.
-void AppendJsonStringBody(std::string_view text, std::string& out) {
-  for (const char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default: {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20) {
-          constexpr char kHex[] = "0123456789ABCDEF";
-          out += "\\u00";
-          out += kHex[byte >> 4];
-          out += kHex[byte & 0x0F];
-        } else {
-          out += c;
-        }
-      }
-    }
-  }
 }
 
 }  // namespace
@@ -90,7 +55,7 @@ std::string BuildAccountsListJson(const AccountList& accounts) {
     if (json.size() > 1)
       json += ',';
     json += "{\"u\":\"";
-    AppendJsonStringBody(account.user, json);
+    AppendJsonEscaped(account.user, json);
     json += "\"}";
   }
   json += ']';

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "presence/json_escape.h"
+#include "app/json_escape.h"
 #include "product_config.h"
 
 std::mutex presenceMutex;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/json_print.h"
-#include "presence/json_escape.h"
+#include "app/json_escape.h"
 #include "product_config.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "presence/json_escape.h"
+#include "app/json_escape.h"
 
 std::string JsonEscape(const std::string& text) {
   std::string out;

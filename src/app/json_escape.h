@@ -1,7 +1,8 @@
-// Escaping for text that the launcher places inside JSON strings it builds.
+// Escaping for text that the launcher places inside JSON strings it builds
+// (the account list, the presence command).
 
-#ifndef ZLM_PRESENCE_JSON_ESCAPE_H_
-#define ZLM_PRESENCE_JSON_ESCAPE_H_
+#ifndef ZLM_APP_JSON_ESCAPE_H_
+#define ZLM_APP_JSON_ESCAPE_H_
 
 #include <string>
 #include <string_view>
@@ -27,4 +28,4 @@ constexpr bool IsJsonSafeLiteral(const char* text) {
   return true;
 }
 
-#endif  // ZLM_PRESENCE_JSON_ESCAPE_H_
+#endif  // ZLM_APP_JSON_ESCAPE_H_
