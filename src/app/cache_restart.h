@@ -12,9 +12,9 @@
 
 // UI thread of the running launcher: starts a copy of this executable with the
 // restart switch and this process's id, then posts WM_CLOSE to |mainWindow|.
-// With no window there is nothing to close, and a copy would only open a second
-// window beside this one; if the copy cannot be started, the window stays open
-// rather than leave the player with none. Either way nothing starts or closes.
+// Without a window nothing is started: there would be nothing to close, and the
+// copy would open a second window beside this one. If the copy cannot be
+// started, the window stays open rather than leave the player with none.
 // |createProcess| is a seam for tests.
 using ProcessCreator = decltype(&CreateProcessW);
 void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess = &CreateProcessW);

@@ -23,13 +23,13 @@ template <typename Traits>
 class UniqueHandle {
  public:
   explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() {
-    if (IsValid())
-      Traits::Close(handle_);
-  }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  ~UniqueHandle() { Close(); }
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    std::swap(handle_, other.handle_);
+    if (this != &other) {
+      Close();
+      handle_ = other.Release();
+    }
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
@@ -39,6 +39,12 @@ class UniqueHandle {
   bool IsValid() const { return handle_ != Traits::Invalid(); }
 
  private:
+  HANDLE Release() { return std::exchange(handle_, Traits::Invalid()); }
+  void Close() {
+    if (IsValid())
+      Traits::Close(handle_);
+  }
+
   HANDLE handle_;
 };
 
