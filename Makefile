@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz
+.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz bench
 
 all: build
 
@@ -50,6 +50,10 @@ fuzz:
 	cmake -S . -B $(BUILD)/fuzz -G Ninja -DZLM_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
+
+# Not part of `make test`: times the launcher's operations under Wine (bench/).
+bench: deps win wine-tree
+	@bench/run.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)
