@@ -1,12 +1,12 @@
 #include "bridge/session_mute_hold.h"
 
-#include <atomic>
 #include <condition_variable>
 #include <future>
 #include <mutex>
 #include <utility>
 #include <vector>
 
+#include "bridge/com_object.h"
 #include "bridge/scoped_com_init.h"
 
 using Microsoft::WRL::ComPtr;
@@ -52,33 +52,10 @@ namespace {
 // What Core Audio calls on its session manager thread. It only queues, so
 // nothing slow or re-entrant runs on that thread and no state but the queue
 // is shared with it.
-class SessionArrivalNotification final : public IAudioSessionNotification {
+class SessionArrivalNotification final : public ComObject<IAudioSessionNotification> {
  public:
   explicit SessionArrivalNotification(std::shared_ptr<SessionArrivals> arrivals)
       : arrivals_(std::move(arrivals)) {}
-
-  SessionArrivalNotification(const SessionArrivalNotification&) = delete;
-  SessionArrivalNotification& operator=(const SessionArrivalNotification&) = delete;
-
-  // IUnknown methods:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object)
-      return E_POINTER;
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IAudioSessionNotification)) {
-      *object = static_cast<IAudioSessionNotification*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;
-    return left;
-  }
 
   // IAudioSessionNotification methods:
   HRESULT STDMETHODCALLTYPE OnSessionCreated(IAudioSessionControl* session) override {
@@ -88,11 +65,6 @@ class SessionArrivalNotification final : public IAudioSessionNotification {
   }
 
  private:
-  ~SessionArrivalNotification() = default;
-
-  // None until the first ComPtr takes it (ComPtr::Attach is not portable:
-  // MinGW's adds a reference, Microsoft's does not).
-  std::atomic<ULONG> references_{0};
   const std::shared_ptr<SessionArrivals> arrivals_;
 };
 

@@ -2,8 +2,8 @@
 // default output device and another one, session managers that report new
 // sessions the way Core Audio does (on a thread of their own), and sessions
 // whose process id, interfaces and mute state a test chooses. Each object
-// counts its references, so a test sees whether the code under test gave
-// back every one it took.
+// counts its references (ComObject::references), so a test sees whether the
+// code under test gave back every one it took.
 
 #ifndef ZLM_TESTS_WIN_FAKE_CORE_AUDIO_H_
 #define ZLM_TESTS_WIN_FAKE_CORE_AUDIO_H_
@@ -19,46 +19,13 @@
 #include <utility>
 #include <vector>
 
+#include "bridge/com_object.h"
+
 namespace fake {
 
 using Microsoft::WRL::ComPtr;
 
-// Starts without references: the first ComPtr takes one (Make).
-template <typename... Interfaces>
-class ComObject : public Interfaces... {
- public:
-  ComObject() = default;
-  ComObject(const ComObject&) = delete;
-  ComObject& operator=(const ComObject&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (!object)
-      return E_POINTER;
-    *object = Find(iid);
-    if (!*object)
-      return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;
-    return left;
-  }
-
-  ULONG references() const { return references_; }
-
- protected:
-  virtual ~ComObject() = default;
-  // The interface for |iid|, or null.
-  virtual void* Find(REFIID iid) = 0;
-
- private:
-  std::atomic<ULONG> references_{0};
-};
-
+// A new object for the test, which holds the first reference.
 template <typename T, typename... Args>
 ComPtr<T> Make(Args&&... args) {
   return ComPtr<T>(new T(std::forward<Args>(args)...));
@@ -152,17 +119,11 @@ class SessionList final : public ComObject<IAudioSessionEnumerator> {
   }
 
  private:
-  void* Find(REFIID iid) override {
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IAudioSessionEnumerator))
-      return static_cast<IAudioSessionEnumerator*>(this);
-    return nullptr;
-  }
-
   const std::vector<ComPtr<Session>> sessions_;
 };
 
 struct ManagerTraits {
-  bool listsSessions = true;     // GetSessionEnumerator fails when false (as in Wine 8)
+  bool listsSessions = true;       // GetSessionEnumerator fails when false (as in Wine 8)
   bool reportsNewSessions = true;  // RegisterSessionNotification fails when false (as in Wine 8)
 };
 
@@ -242,13 +203,6 @@ class SessionManager final : public ComObject<IAudioSessionManager2> {
   }
 
  private:
-  void* Find(REFIID iid) override {
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IAudioSessionManager) ||
-        iid == __uuidof(IAudioSessionManager2))
-      return static_cast<IAudioSessionManager2*>(this);
-    return nullptr;
-  }
-
   const ManagerTraits traits_;
   std::mutex mutex_;
   std::vector<ComPtr<Session>> sessions_;
@@ -271,12 +225,6 @@ class Device final : public ComObject<IMMDevice> {
   HRESULT STDMETHODCALLTYPE GetState(DWORD*) override { return E_NOTIMPL; }
 
  private:
-  void* Find(REFIID iid) override {
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IMMDevice))
-      return static_cast<IMMDevice*>(this);
-    return nullptr;
-  }
-
   const ComPtr<SessionManager> sessions_;
 };
 
@@ -306,12 +254,6 @@ class DeviceEnumerator final : public ComObject<IMMDeviceEnumerator> {
   }
 
  private:
-  void* Find(REFIID iid) override {
-    if (iid == __uuidof(IUnknown) || iid == __uuidof(IMMDeviceEnumerator))
-      return static_cast<IMMDeviceEnumerator*>(this);
-    return nullptr;
-  }
-
   const ComPtr<Device> consoleOutput_;
   const ComPtr<Device> other_;
 };
