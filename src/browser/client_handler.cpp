@@ -5,6 +5,7 @@
 #include "app/cef_text.h"
 #include "app/process_values.h"
 #include "app/trace.h"
+#include "bridge/query_dispatcher.h"
 #include "browser/embedded_script.h"
 #include "browser/key_table.h"
 #include "browser/load_events.h"
@@ -132,12 +133,11 @@ void ClientHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
     router->OnRenderProcessTerminated(browser);
 }
 
-bool ClientHandler::OnQuery(CefRefPtr<CefBrowser> /*browser*/,
-                            CefRefPtr<CefFrame> /*frame*/,
+bool ClientHandler::OnQuery(CefRefPtr<CefBrowser> browser,
+                            CefRefPtr<CefFrame> frame,
                             int64 /*query_id*/,
-                            const CefString& /*request*/,
+                            const CefString& request,
                             bool /*persistent*/,
-                            CefRefPtr<Callback> /*callback*/) {
-  // No command is served yet: the router fails the query on the page.
-  return false;
+                            CefRefPtr<Callback> callback) {
+  return DispatchQuery(browser, frame, request, callback);
 }

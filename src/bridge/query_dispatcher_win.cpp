@@ -1,0 +1,165 @@
+#include "bridge/query_dispatcher.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "accounts/account_store.h"
+#include "accounts/percent_codec.h"
+#include "accounts/secret_memory.h"
+#include "app/cache_restart.h"
+#include "app/cef_text.h"
+#include "app/process_values.h"
+#include "bridge/audio_mute.h"
+#include "bridge/process_memory.h"
+#include "bridge/query_command.h"
+#include "browser/main_window.h"
+#include "presence/presence_text.h"
+
+namespace {
+
+constexpr int kFailureCode = -1;
+
+using Callback = CefMessageRouterBrowserSide::Callback;
+
+// The game's pages only: a foreign page or an advert frame in the window must
+// not read stored passwords or drive the window.
+bool FromGameOrigin(CefRefPtr<CefFrame> frame) {
+  return frame && IsGameOrigin(CefToUtf8(frame->GetURL()), siteHost);
+}
+
+// A password in clear lives only in wiped memory, here as in the store.
+SecretBytes DecodeSecret(const std::string& text) {
+  SecretBytes bytes;
+  AppendPercentDecoded(text, bytes);
+  return bytes;
+}
+
+void AddAccountFrom(const std::string& argument) {
+  const BarSplit split = SplitAtFirstBar(argument);
+  if (!split.hasBar)
+    return;
+  const std::string user = PercentDecode(split.first);
+  if (user.empty())
+    return;
+  AddAccount(user, AsStringView(DecodeSecret(split.second)));
+}
+
+void AnswerPassword(const std::string& argument, CefRefPtr<Callback> callback) {
+  std::string password = GetAccountPassword(PercentDecode(argument));
+  callback->Success(Utf8ToCef(password));
+  SecureWipe(&password[0], password.size());
+}
+
+void OpenLink(const std::string& url) {
+  if (!IsOpenableLink(url))
+    return;
+  const int units = MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, nullptr, 0);
+  if (units <= 0)
+    return;
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, &wide[0], units);
+  wide.resize(static_cast<std::size_t>(units) - 1);  // the terminator
+  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void SetZoom(CefRefPtr<CefBrowser> browser, const std::string& argument) {
+  const int percent = ReadPercent(argument);
+  if (percent <= 0)
+    return;
+  CefRefPtr<CefBrowserHost> host = browser ? browser->GetHost() : nullptr;
+  if (host)
+    host->SetZoomLevel(ZoomLevelForPercent(percent));
+}
+
+void RunWindowCommand(CefRefPtr<CefBrowser> browser, HWND window, const std::string& argument,
+                      CefRefPtr<Callback> callback) {
+  if (!window) {
+    callback->Failure(kFailureCode, "no window");
+    return;
+  }
+  const WindowCommand command = ParseWindowCommand(argument);
+  switch (command.action) {
+    case WindowAction::kMinimize:
+      ShowWindow(window, SW_MINIMIZE);
+      break;
+    case WindowAction::kMaximize:
+      ShowWindow(window, IsZoomed(window) ? SW_RESTORE : SW_MAXIMIZE);
+      break;
+    case WindowAction::kClose:
+      PostMessageW(window, WM_CLOSE, 0, 0);
+      break;
+    case WindowAction::kDrag:
+      // The system's move loop follows the mouse until the button is let go.
+      ReleaseCapture();
+      SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      break;
+    case WindowAction::kFullScreen:
+      ToggleFullScreen(window);
+      break;
+    case WindowAction::kZoom:
+      SetZoom(browser, command.argument);
+      break;
+    case WindowAction::kUnknown:
+      callback->Failure(kFailureCode, "unknown command");
+      return;
+  }
+  callback->Success(CefString());
+}
+
+}  // namespace
+
+bool DispatchQuery(CefRefPtr<CefBrowser> browser,
+                   CefRefPtr<CefFrame> frame,
+                   const CefString& request,
+                   CefRefPtr<Callback> callback) {
+  if (!FromGameOrigin(frame))
+    return false;
+  const QueryCommand command = ParseQuery(CefToUtf8(request));
+  std::string answer;
+  switch (command.kind) {
+    case QueryKind::kNone:
+      return false;
+    case QueryKind::kGetRam:
+      answer = MemoryFigureSettling(GetTickCount64(), launchTickMs) ? "settling"
+                                                                    : GetRamUsageText();
+      break;
+    case QueryKind::kAccountList:
+      answer = AccountsListJson();
+      break;
+    case QueryKind::kAccountAdd:
+      AddAccountFrom(command.argument);
+      break;
+    case QueryKind::kAccountDelete:
+      DeleteAccount(PercentDecode(command.argument));
+      break;
+    case QueryKind::kAccountPassword:
+      AnswerPassword(command.argument, callback);
+      return true;
+    case QueryKind::kPresence: {
+      const BarSplit split = SplitAtFirstBar(command.argument);
+      SetPresenceText(split.first, split.second);
+      break;
+    }
+    case QueryKind::kMute:
+    case QueryKind::kUnmute:
+      SetLauncherAudioMute(command.kind == QueryKind::kMute);
+      break;
+    case QueryKind::kOpenLink:
+      OpenLink(command.argument);
+      break;
+    case QueryKind::kClearCache: {
+      HWND window = GetMainWindowHandle(browser);
+      // The page hears back before the restart closes its window.
+      callback->Success(CefString());
+      ClearCacheAndRestart(window);
+      return true;
+    }
+    case QueryKind::kWindow:
+      RunWindowCommand(browser, GetMainWindowHandle(browser), command.argument, callback);
+      return true;
+  }
+  callback->Success(Utf8ToCef(answer));
+  return true;
+}

@@ -1,0 +1,275 @@
+// The page bridge as the game's pages use it: every command sent with
+// cefQuery from a frame of the game site, its answer, and what it did to the
+// real window, the real files and the system.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include <tlhelp32.h>
+
+#include "product_config.h"
+#include "running_launcher.h"
+#include "support/fake_discord.h"
+#include "support/screen.h"
+#include "support/utf_convert.h"
+
+namespace {
+
+using e2e::QueryRecord;
+using e2e::QueryState;
+using e2e::Target;
+
+const char kCanceled[] = "The query has been canceled";
+
+class LauncherBridgeTest : public RunningLauncherTest {
+ protected:
+  // Sends the request from the frame and fails the test unless it was answered.
+  QueryRecord Ask(const std::string& request, Target target = {}) {
+    auto record = channel_.Query(request, target);
+    EXPECT_TRUE(record.ok()) << request;
+    if (!record)
+      return QueryRecord();
+    EXPECT_NE(record->state, QueryState::kPending) << request;
+    return *record;
+  }
+  // The answer text of a request that must succeed.
+  std::string Answer(const std::string& request, Target target = {}) {
+    const QueryRecord record = Ask(request, target);
+    EXPECT_EQ(record.state, QueryState::kSuccess) << request << ": " << record;
+    return record.responses.empty() ? std::string() : record.responses.front();
+  }
+  void ExpectFailure(const std::string& request, const std::string& message,
+                     Target target = {}) {
+    const QueryRecord record = Ask(request, target);
+    EXPECT_EQ(record.state, QueryState::kFailure) << request << ": " << record;
+    EXPECT_EQ(record.error_code, -1) << request;
+    EXPECT_EQ(record.error_message, message) << request;
+  }
+  e2e::WindowInfo Window() {
+    auto info = e2e::DescribeWindow(MainWindow());
+    EXPECT_TRUE(info.has_value());
+    return info ? *info : e2e::WindowInfo();
+  }
+};
+
+TEST_F(LauncherBridgeTest, UnknownFormsAndForeignFramesAreDeclined) {
+  for (const char* request : {"no such command", "APP:getram", "acc:list ", "acc:list2",
+                              "Win:close", ""})
+    ExpectFailure(request, kCanceled);
+  ExpectFailure("win:Minimize", "unknown command");
+  ExpectFailure("win:", "unknown command");
+
+  // A foreign page in a frame, or in the main frame, reaches nothing.
+  auto advert = channel_.AddFrame("https://ads.example/slot", "ad");
+  ASSERT_TRUE(advert.ok());
+  ExpectFailure("acc:list", kCanceled, Target::Frame(advert->frame));
+  ExpectFailure("win:minimize", kCanceled, Target::Frame(advert->frame));
+  ASSERT_TRUE(channel_.Navigate("http://" + std::string(ZLM_SITE_URL).substr(8)).ok());
+  ExpectFailure("acc:list", kCanceled);
+  ASSERT_TRUE(channel_.Navigate(ZLM_SITE_URL).ok());
+  EXPECT_EQ(Answer("acc:list"), "[]");
+}
+
+TEST_F(LauncherBridgeTest, WindowCommandsDriveTheRealWindow) {
+  const e2e::WindowInfo before = Window();
+  EXPECT_EQ(Answer("win:maximize"), "");
+  EXPECT_TRUE(e2e::WaitForWindow(MainWindow(), [](const e2e::WindowInfo& w) { return w.maximized; },
+                                 "maximised"));
+  EXPECT_EQ(Answer("win:maximize"), "");
+  EXPECT_TRUE(e2e::WaitForWindow(
+      MainWindow(), [&](const e2e::WindowInfo& w) {
+        return !w.maximized && w.window_rect == before.window_rect;
+      },
+      "restored"));
+
+  const auto monitor = e2e::MonitorRectOf(MainWindow());
+  ASSERT_TRUE(monitor.has_value());
+  EXPECT_EQ(Answer("win:fullscreen"), "");
+  EXPECT_TRUE(e2e::WaitForWindow(
+      MainWindow(), [&](const e2e::WindowInfo& w) { return w.window_rect == *monitor; },
+      "covering the monitor"));
+  EXPECT_EQ(Answer("win:fullscreen"), "");
+  EXPECT_TRUE(e2e::WaitForWindow(
+      MainWindow(), [&](const e2e::WindowInfo& w) { return w.window_rect == before.window_rect; },
+      "back from full screen"));
+
+  // What the embedded page script's zoom steps send, and what it must not.
+  struct Zoom {
+    const char* percent;
+    double level;  // NAN: unchanged
+  } zooms[] = {{"120", 1.0}, {"abc", NAN}, {"0", NAN}, {"-10", NAN},
+               {"", NAN},    {"100", 0.0}, {"50", std::log(0.5) / std::log(1.2)},
+               {"150px", std::log(1.5) / std::log(1.2)}};
+  double level = 0;
+  for (const Zoom& z : zooms) {
+    SCOPED_TRACE(z.percent);
+    EXPECT_EQ(Answer(std::string("win:zoom:") + z.percent), "");
+    if (!std::isnan(z.level))
+      level = z.level;
+    auto now = channel_.ZoomLevel();
+    ASSERT_TRUE(now.ok());
+    EXPECT_NEAR(*now, level, 1e-9);
+  }
+
+  EXPECT_EQ(Answer("win:minimize"), "");
+  EXPECT_TRUE(e2e::WaitForWindow(MainWindow(), [](const e2e::WindowInfo& w) { return w.minimized; },
+                                 "minimised"));
+
+  // The answer is sent before the window closes, but the engine may be gone
+  // before the page channel reads it back; the exit shows what it did.
+  channel_.Query("win:close", {}, false, e2e::Millis(0));
+  const auto code = launcher_.WaitForExit();
+  ASSERT_TRUE(code.has_value()) << "the launcher did not end after win:close";
+  EXPECT_EQ(*code, 0);
+}
+
+TEST_F(LauncherBridgeTest, MemoryFigureSettlesFirstThenCountsMebibytes) {
+  EXPECT_EQ(Answer("app:getram"), "settling");
+  std::string figure;
+  EXPECT_TRUE(e2e::PollUntil(
+      [&] {
+        figure = Answer("app:getram");
+        return figure != "settling";
+      },
+      e2e::Millis(20000)));
+  ASSERT_FALSE(figure.empty());
+  EXPECT_EQ(figure.find_first_not_of("0123456789"), std::string::npos) << figure;
+}
+
+TEST_F(LauncherBridgeTest, AccountsRoundTripThroughTheRealStore) {
+  EXPECT_EQ(Answer("acc:list"), "[]");
+  EXPECT_EQ(Answer("acc:add:b%7Cob|pa%7Css|w+rd%2B"), "");
+  EXPECT_EQ(Answer("acc:add:alice|one"), "");
+  EXPECT_EQ(Answer("acc:add:b%7Cob|two"), "") << "replaces in place";
+  EXPECT_EQ(Answer("acc:add:nobar"), "");
+  EXPECT_EQ(Answer("acc:add:|empty-user"), "");
+  EXPECT_EQ(Answer("acc:list"), R"([{"u":"b|ob"},{"u":"alice"}])");
+  EXPECT_EQ(Answer("acc:getpass:b%7Cob"), "two");
+  EXPECT_EQ(Answer("acc:getpass:nobody"), "");
+  EXPECT_TRUE(dir_.Exists(L"accounts.dat"));
+  EXPECT_EQ(Answer("acc:add:carol|a|b c+d%2B"), "");
+  EXPECT_EQ(Answer("acc:getpass:carol"), "a|b c d+") << "all behind the first bar, decoded";
+  EXPECT_EQ(Answer("acc:del:alice"), "");
+  EXPECT_EQ(Answer("acc:list"), R"([{"u":"b|ob"},{"u":"carol"}])");
+}
+
+// Links go to the system's handler for https (a recording stand-in here);
+// other schemes, and the scheme in capitals, go nowhere.
+class LauncherLinkTest : public LauncherBridgeTest {
+ protected:
+  // Before the launcher starts: it inherits the record's name, and Wine reads
+  // the https handler from HKEY_CLASSES_ROOT. The old handler comes back after.
+  void PrepareExecutable(const std::wstring&) override {
+    record_ = dir_.PathOf(L"opened.txt");
+    ASSERT_TRUE(SetEnvironmentVariableW(L"ZLM_LINK_RECORD", record_.c_str()));
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"https\\shell\\open\\command", 0, nullptr, 0,
+                              KEY_READ | KEY_WRITE, nullptr, &key_, nullptr),
+              ERROR_SUCCESS);
+    DWORD size = sizeof(previous_);
+    had_previous_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(previous_), &size) == ERROR_SUCCESS;
+    SetHandler(L"\"" + std::wstring(LINK_RECORDER_EXE) + L"\" \"%1\"");
+  }
+  void TearDown() override {
+    LauncherBridgeTest::TearDown();
+    if (key_) {
+      if (had_previous_)
+        SetHandler(previous_);
+      else
+        RegDeleteValueW(key_, nullptr);
+      RegCloseKey(key_);
+    }
+    SetEnvironmentVariableW(L"ZLM_LINK_RECORD", nullptr);
+  }
+  void SetHandler(const std::wstring& command) {
+    RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  }
+  std::string Opened() { return ReadWholeFile(e2e::WideToUtf8(record_).c_str()); }
+
+  std::wstring record_;
+  HKEY key_ = nullptr;
+  wchar_t previous_[2048] = {};
+  bool had_previous_ = false;
+};
+
+TEST_F(LauncherLinkTest, WebLinksOpenInTheSystemsHandlerOnly) {
+  for (const char* refused : {"app:open:ftp://files.example/a", "app:open:HTTPS://x.example/",
+                              "app:open:www.example.com"})
+    EXPECT_EQ(Answer(refused), "");
+  EXPECT_EQ(Answer("app:open:https://discord.example/invite?x=1"), "");
+  EXPECT_TRUE(e2e::PollUntil([&] { return !Opened().empty(); }));
+  Sleep(500);  // a refused link would have come first; none may come late either
+  EXPECT_EQ(Opened(), "https://discord.example/invite?x=1\n");
+}
+
+// The page's presence text reaches Discord (a fake one here), raw fields and all.
+TEST_F(LauncherBridgeTest, PresenceTextReachesDiscord) {
+  e2e::FakeDiscord discord;
+  ASSERT_TRUE(discord.Start());
+  ASSERT_TRUE(discord.WaitForFrame(e2e::IsAcceptedActivity)) << "no first card";
+  EXPECT_EQ(Answer("rpc:Arena 3v3|Sirada %41|b"), "");
+  const auto card = discord.WaitForFrame([](const e2e::DiscordFrame& f) {
+    return e2e::IsAcceptedActivity(f) &&
+           f.json["args"]["activity"]["details"].get<std::string>().rfind("Arena 3v3", 0) == 0;
+  });
+  ASSERT_TRUE(card) << "the new text never reached Discord";
+  const std::string details = card->json["args"]["activity"]["details"];
+  EXPECT_NE(details.find("Sirada %41|b"), std::string::npos)
+      << details << ": the second field, after the first bar, undecoded";
+}
+
+// Another copy of the launcher's file than |except|, once one runs.
+unsigned long OtherLauncherProcess(unsigned long except) {
+  const std::wstring name = e2e::FileNameOf(LAUNCHER_EXE);
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE)
+    return 0;
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  unsigned long found = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
+       more = Process32NextW(snapshot, &entry)) {
+    if (entry.th32ProcessID != except && _wcsicmp(entry.szExeFile, name.c_str()) == 0)
+      found = entry.th32ProcessID;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
+  ASSERT_TRUE(dir_.WriteBytes(L"cache\\marker.bin", "stale"));
+  // The answer is sent before the restart starts, but the page channel cannot
+  // read it back once the old engine is shutting down.
+  channel_.Query("app:clearcache", {}, false, e2e::Millis(0));
+  const auto oldCode = launcher_.WaitForExit();
+  ASSERT_TRUE(oldCode.has_value()) << "the old launcher did not end";
+  EXPECT_EQ(*oldCode, 0);
+
+  unsigned long copyId = 0;
+  ASSERT_TRUE(e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(launcher_.id())) != 0; }))
+      << "no restarted copy";
+  e2e::Process copy;
+  ASSERT_TRUE(copy.Attach(copyId));
+  const auto window = e2e::WaitForTopLevelWindow(copyId);
+  ASSERT_TRUE(window.has_value()) << "the restarted copy opened no window";
+  EXPECT_FALSE(dir_.Exists(L"cache\\marker.bin"));
+  EXPECT_EQ(e2e::TopLevelWindows(copyId).size(), 1u);
+  e2e::PostClose(window->handle);
+  const auto copyCode = copy.WaitForExit();
+  ASSERT_TRUE(copyCode.has_value());
+  EXPECT_EQ(*copyCode, 0);
+}
+
+// Mute and unmute answer with the empty text, whatever the audio system can do.
+TEST_F(LauncherBridgeTest, MuteAndUnmuteAnswer) {
+  EXPECT_EQ(Answer("app:mute"), "");
+  EXPECT_EQ(Answer("app:unmute"), "");
+  EXPECT_EQ(Answer("acc:list"), "[]") << "the bridge still works after the audio walk";
+}
+
+}  // namespace
