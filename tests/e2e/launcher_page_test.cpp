@@ -85,19 +85,6 @@ TEST_F(LauncherPageTest, PopUpsNavigateTheFrameThatAskedAndOpenNoWindow) {
   }
 }
 
-TEST_F(LauncherPageTest, QueriesReachTheBrowserSideAndAreDeclined) {
-  for (const char* request : {"acc:list", "win:close", "no such command"}) {
-    auto q = channel_.Query(request);
-    ASSERT_TRUE(q.ok()) << request;
-    EXPECT_EQ(q->state, QueryState::kFailure) << *q;
-    EXPECT_EQ(q->error_code, -1);
-    EXPECT_EQ(q->error_message, "The query has been canceled");
-  }
-}
-
-// A crashed renderer takes the page's cefQuery with it; the next navigation
-// starts a new renderer whose page reaches the launcher again, with request
-// ids counting from 1.
 TEST_F(LauncherPageTest, AfterARendererCrashTheNextPageReachesTheLauncherAgain) {
   ASSERT_TRUE(channel_.Query("app:ram").ok());
   ASSERT_TRUE(channel_.Query("app:ram").ok());
