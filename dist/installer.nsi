@@ -78,7 +78,8 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "ZelmoraLauncherSetup-${ZLM_VERSIO
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE_3LINES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed.$\r$\n$\r$\nThe Flash plug-in is not part of it: put the 32-bit pepflashplayer.dll (Flash Player 32.0.0.465) into$\r$\n$INSTDIR$\r$\nbeside ${EXE}. Your saved logins stay in that folder too; updates keep them."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed in$\r$\n$INSTDIR$\r$\n$\r$\nThe Flash plug-in is not part of it: put the 32-bit pepflashplayer.dll (Flash Player 32.0.0.465) into that folder, beside ${EXE}."
+!define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Readme.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -92,6 +93,7 @@ Var UnFinishText
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$UnFinishText"
+!define MUI_FINISHPAGE_TEXT_LARGE
 !insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"

@@ -39,7 +39,6 @@ same_list() {  # expected actual (newline-separated lists)
 # --- The product package ------------------------------------------------------
 product_setup="$build/dist/ZelmoraLauncherSetup-$version.exe"
 product_zip="$build/dist/ZelmoraLauncher-$version-win32.zip"
-product_stage="$build/dist/work-win32/Zelmora Launcher"
 echo "-- the product package, from $build/win"
 if check "make-dist packs $build/win" scripts/make-dist.sh "$build/win" "$build/dist"; then
   check "the installer is a PE32 GUI program for Intel 80386" is_gui_x86 "$product_setup"
@@ -107,12 +106,13 @@ echo "-- under Wine: the $pkg_flavour package of $build/$rig_tree" \
 if [ "$rig_tree" != win ]; then
   check "make-dist packs $build/$rig_tree" scripts/make-dist.sh "$build/$rig_tree" "$pkg_out" || { finish; exit 1; }
 fi
-pkg_setup=$(ls "$pkg_out"/ZelmoraLauncherSetup-"$version"*.exe | head -n 1)
+pkg_setup=$(ls "$pkg_out"/ZelmoraLauncherSetup-"$version"*.exe 2>/dev/null | head -n 1)
+[ -n "$pkg_setup" ] || { echo "no $pkg_flavour installer to run"; finish; exit 1; }
 pkg_stage="$pkg_out/work-$pkg_flavour/Zelmora Launcher"
 package_files=$(files_of "$pkg_stage")
 
 # A prefix made for this suite, and a home of its own: Wine links the
-# prefix's Desktop to $HOME/Desktop, where the installer puts a shortcut.
+# prefix's Desktop to the host user's home, where the installer puts a shortcut.
 export WINEPREFIX="$(cd "$build" && pwd)/$rig_prefix_name-dist"
 export HOME="$scratch/home"
 unset XDG_DESKTOP_DIR XDG_CONFIG_HOME XDG_DATA_HOME
@@ -209,10 +209,6 @@ kept() {  # folder names...: each still there, byte for byte
   local f
   for f in "${@:2}"; do same_files "$scratch/kept/$f" "$1/$f" || return 1; done
 }
-gone() {  # folder names...
-  local f
-  for f in "${@:2}"; do [ ! -e "$1/$f" ] || { echo "  $f is still there"; return 1; }; done
-}
 launcher_window() {  # the launcher's main window is on the display within 30 s
   [ -n "$(timeout 30 xdotool search --sync --name '^Zelmora Launcher$' 2>/dev/null | head -n 1)" ]
 }
@@ -248,7 +244,7 @@ echo "-- silent install to the default folder"
 check "setup /S exits with 0" setup_exits 0
 check "the packed files are in $default_win" has_package_files "$default_dir"
 check "no file is left under a waiting name" no_new_files "$default_dir"
-check "the Start-menu shortcut starts the installed launcher in its folder" \
+check "the Start-menu shortcut points at the installed launcher, in its folder" \
   shortcut_to "$start_menu_lnk" "$default_win\\ZelmoraLauncher.exe" "$default_win"
 check "the desktop shortcut does too" \
   shortcut_to "$desktop_lnk" "$default_win\\ZelmoraLauncher.exe" "$default_win"
@@ -274,11 +270,14 @@ start_launcher "$default_win\\ZelmoraLauncher.exe"
 check "starts and shows its window" launcher_window
 check "keeps its cache in the install folder" test -d "$default_dir/cache"
 
-echo "-- silent upgrade while the launcher runs"
+echo "-- silent upgrade and uninstall while the launcher runs"
 before=$(snapshot "$default_dir")
 check "setup /S stops with exit code 2" setup_exits 2
 check "the folder is as it was, file for file" unchanged_since "$before" "$default_dir"
 check "the launcher still runs" runs
+check "a silent uninstall stops with exit code 2 too" \
+  uninstall_exits 2 "$default_dir/Uninstall.exe" "$default_win"
+check "  ... and leaves the folder as it was" unchanged_since "$before" "$default_dir"
 stop_launcher
 
 echo "-- silent upgrade over saved logins"
@@ -294,8 +293,8 @@ check "no file is left under a waiting name" no_new_files "$default_dir"
 echo "-- silent upgrade while another program holds a packed file open"
 hold="$scratch/hold_file.exe"
 case "$rig_tree" in
-  win) cc=i686-w64-mingw32-gcc ;;
-  *) cc=x86_64-w64-mingw32-gcc ;;
+  win) cc=i686-w64-mingw32-gcc-posix ;;
+  *) cc=x86_64-w64-mingw32-gcc-posix ;;
 esac
 if check "the holding program builds" "$cc" -municode -O2 -o "$hold" tests/dist/hold_file.c; then
   cp "$hold" "$c_drive/zlm-test/hold_file.exe"
@@ -312,6 +311,16 @@ if check "the holding program builds" "$cc" -municode -O2 -o "$hold" tests/dist/
   fi
   kill "$holder_pid"; wait "$holder_pid" 2>/dev/null; holder_pid=
 fi
+
+echo "-- silent upgrade that cannot write one of its files (as on a full disk)"
+# A folder where the new launcher would be written makes that write fail after
+# the files before it were written.
+mkdir "$default_dir/ZelmoraLauncher.exe.zlm-new"
+before=$(snapshot "$default_dir")
+check "setup /S stops with exit code 2" setup_exits 2
+check "the folder is as it was, file for file (the files written before are gone)" \
+  unchanged_since "$before" "$default_dir"
+rmdir "$default_dir/ZelmoraLauncher.exe.zlm-new"
 
 echo "-- silent upgrade after the player removed the desktop shortcut"
 rm -f "$desktop_lnk"
@@ -368,5 +377,50 @@ check "Uninstall.exe /S /REMOVELOGINS exits with 0" \
   uninstall_exits 0 "$spaced_dir/Uninstall.exe" "$spaced_win" /REMOVELOGINS
 check "accounts.dat and the store kept aside are gone, and with them the folder" test ! -e "$spaced_dir"
 check "the uninstall entry is gone" no_entry
+
+echo "-- a player upgrades while the launcher runs, and lets setup close it"
+# Last: the finish page starts a launcher that only the end of the prefix stops.
+check "setup /S exits with 0" setup_exits 0
+put_logins "$default_dir"
+start_launcher "$default_win\\ZelmoraLauncher.exe"
+if check "the launcher runs" launcher_window; then
+  "$rig_wine" 'C:\zlm-test\setup.exe' >/dev/null 2>&1 &
+  setup_pid=$!
+  # Return takes every page's default: Next, Next, Install, OK to the question
+  # about the running launcher, and Finish (with "Run" ticked).
+  player_presses_return() {
+    local wid
+    wid=$(timeout 30 xdotool search --sync --name '^Zelmora Launcher Setup' 2>/dev/null | head -n 1)
+    [ -n "$wid" ] || { echo "  no setup window"; return 1; }
+    xdotool mousemove --window "$wid" 5 5 click 1
+    for _ in $(seq 90); do
+      kill -0 "$setup_pid" 2>/dev/null || return 0
+      # A message box of setup carries its caption (the pages add a space to it).
+      [ "$(xdotool search --name '^Zelmora Launcher Setup' 2>/dev/null | wc -l)" -gt 1 ] && asked=yes
+      xdotool key Return
+      sleep 1
+    done
+    echo "  setup still runs after 90 s"; return 1
+  }
+  closed_cleanly() {
+    local rc
+    wait "$launcher_pid"; rc=$?; launcher_pid=
+    [ "$rc" -eq 0 ] || { echo "  the launcher exited with $rc"; return 1; }
+  }
+  setup_succeeded() {
+    local rc
+    wait "$setup_pid"; rc=$?
+    [ "$rc" -eq 0 ] || { echo "  setup exited with $rc"; return 1; }
+  }
+  asked=no
+  check "a player who accepts every page gets through setup" player_presses_return
+  check "setup asked before it closed the launcher" test "$asked" = yes
+  check "the launcher closed as its window was asked to, and ended with 0" closed_cleanly
+  check "setup exits with 0" setup_succeeded
+  check "the new files are in place" has_package_files "$default_dir"
+  check "accounts.dat and the store kept aside are kept byte for byte" \
+    kept "$default_dir" accounts.dat accounts.dat.unreadable-1
+  check "the finish page starts the new launcher" launcher_window
+fi
 
 finish
