@@ -10,8 +10,8 @@
 ; The install folder holds data that is not ours to replace or remove: the
 ; player's logins (accounts.dat, and files the launcher kept aside as
 ; accounts.dat.unreadable-<n>) and the Flash plug-in (pepflashplayer.dll).
-; Neither installer nor uninstaller names them anywhere but in the one optional
-; uninstall section that removes saved logins.
+; Installer and uninstaller touch neither; only the optional uninstall section
+; "Also remove saved logins" deletes the logins.
 
 !ifndef ZLM_VERSION | ZLM_TARGET | ZLM_FILES_NSH | ZLM_ICON | ZLM_WEBSITE_URL | ZLM_OUTFILE
   !error "installer.nsi is built by scripts/make-dist.sh"
@@ -135,19 +135,35 @@ Function .onInstFailed
   RMDir "$INSTDIR"
 FunctionEnd
 
-; In: a path relative to $INSTDIR on the stack. Moves the new file over the old one.
+; In: a path relative to $INSTDIR on the stack. Moves the new file over the old
+; one. A virus scanner may still be reading a file just written, so a refused
+; move is tried again for a few seconds before the player is asked.
+!define ZLM_COMMIT_TRIES 20
+!define ZLM_COMMIT_WAIT_MS 250
 Function ZlmCommitFile
   Exch $0
   Push $1
+  Push $2
   SetFileAttributes "$INSTDIR\$0" NORMAL
-  ; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
-  System::Call 'kernel32::MoveFileExW(w "$INSTDIR\$0${NEW}", w "$INSTDIR\$0", i 0x9) i .r1'
-  ${If} $1 = 0
-    MessageBox MB_OK|MB_ICONSTOP "Setup could not replace$\r$\n$INSTDIR\$0$\r$\n$\r$\nRun setup again to finish the update." /SD IDOK
-    DetailPrint "Could not replace $INSTDIR\$0."
-    SetErrorLevel ${EXIT_NOT_DONE}
-    Abort
-  ${EndIf}
+  StrCpy $2 0
+  ${Do}
+    ; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\$0${NEW}", w "$INSTDIR\$0", i 0x9) i .r1'
+    ${If} $1 <> 0
+      ${Break}
+    ${EndIf}
+    IntOp $2 $2 + 1
+    ${If} $2 >= ${ZLM_COMMIT_TRIES}
+      ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONSTOP "Setup could not replace$\r$\n$INSTDIR\$0$\r$\n$\r$\nClose the program that uses it and click Retry. Cancel leaves the update unfinished; run setup again to finish it." /SD IDCANCEL IDRETRY`
+        DetailPrint "Could not replace $INSTDIR\$0; the update is unfinished."
+        SetErrorLevel ${EXIT_NOT_DONE}
+        Abort
+      ${EndIf}
+      StrCpy $2 0
+    ${EndIf}
+    Sleep ${ZLM_COMMIT_WAIT_MS}
+  ${Loop}
+  Pop $2
   Pop $1
   Pop $0
 FunctionEnd
@@ -196,7 +212,49 @@ Section "Desktop shortcut" SecDesktop
   CreateShortcut "$DESKTOP\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
 SectionEnd
 
+; Out: the folder given with /D= as typed on the command line, or "" without one.
+; NSIS takes the rest of the command line after " /D=" (D upper case) and cuts
+; it off $CMDLINE, so only the process's own command line still shows it.
+Function ZlmGivenInstDir
+  System::Store "S"
+  System::Call 'kernel32::GetCommandLineW() w .r0'
+  StrCpy $9 ""
+  StrLen $2 $0
+  StrCpy $1 0
+  ${DoWhile} $1 < $2
+    StrCpy $3 $0 4 $1
+    ${If} $3 S== " /D="
+      IntOp $1 $1 + 4
+      StrCpy $9 $0 "" $1
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 + 1
+  ${Loop}
+  ; $INSTDIR never ends in a backslash.
+  ${DoWhile} $9 != ""
+    StrCpy $3 $9 1 -1
+    ${If} $3 != "\"
+      ${Break}
+    ${EndIf}
+    StrCpy $9 $9 -1
+  ${Loop}
+  Push $9
+  System::Store "L"
+FunctionEnd
+
 Function .onInit
+  ; NSIS quietly puts a /D= folder it cannot use (a relative path, a drive
+  ; root, a drive that is not there) aside for the earlier or default one; a
+  ; silent install would then report success for a folder nobody asked for.
+  Call ZlmGivenInstDir
+  Pop $0
+  ${If} $0 != ""
+  ${AndIf} $0 != $INSTDIR
+    MessageBox MB_OK|MB_ICONSTOP "Setup cannot install into$\r$\n$0$\r$\n$\r$\nGive /D= a full path of a folder (not a drive's root)." /SD IDOK
+    SetErrorLevel ${EXIT_NOT_DONE}
+    Quit
+  ${EndIf}
+
   ; An update keeps the player's choice: no desktop shortcut if they had removed it.
   ReadRegStr $0 HKCU "${UNINST_KEY}" "InstallLocation"
   ${If} $0 != ""

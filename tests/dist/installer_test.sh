@@ -240,6 +240,11 @@ if [ -f "$scratch/cef-setup.exe" ]; then
     check "its uninstaller removes them, locales and the folder" cef_uninstalls
 fi
 
+echo "-- silent install to a /D= folder setup cannot use"
+check "setup /S /D=relative\\folder stops with exit code 2" setup_exits 2 '/D=relative\folder'
+check "  ... and installs nowhere, not even into the default folder" \
+  eval 'test ! -e "$default_dir" && no_entry'
+
 echo "-- silent install to the default folder"
 check "setup /S exits with 0" setup_exits 0
 check "the packed files are in $default_win" has_package_files "$default_dir"
