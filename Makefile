@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz bench
+.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz bench dist
 
 all: build
 
@@ -36,6 +36,11 @@ wine-tree: deps
 # only; make test runs it as the cef2623 suite; CEF2623=<folder> names another copy).
 cef2623:
 	@scripts/check-cef2623.sh $(BUILD)
+
+# The per-user installer and the zip of the 32-bit build, in $(BUILD)/dist
+# (scripts/make-dist.sh packs what dist/ describes).
+dist: deps win
+	@scripts/make-dist.sh $(BUILD)/win $(BUILD)/dist
 
 test: build
 	@scripts/run-tests.sh $(BUILD)

@@ -11,6 +11,8 @@ apt_packages=(
   g++-mingw-w64-x86-64-posix wine64
   xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
+  # The installer and the zip (make dist) and the suite that opens them.
+  nsis zip unzip
   chromium
 )
 # `install-deps.sh fuzz`: also the compiler of the fuzz targets.

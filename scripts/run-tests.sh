@@ -68,6 +68,7 @@ need e2e "$wt/tests/e2e/e2e_tests.exe" &&
   run_suite e2e count_gtest 1500 "$rig_wine" "$wt/tests/e2e/e2e_tests.exe"
 need xkeys "$wt/ZelmoraLauncher.exe" &&
   run_suite xkeys count_plain 120 tests/e2e/real_keys.sh "$wt/ZelmoraLauncher.exe" "$rig_wine"
+run_suite installer count_plain 600 tests/dist/installer_test.sh "$build"
 
 rig_stop
 need js tests/js/package.json && run_suite js count_tap 900 npm --prefix tests/js test --silent
