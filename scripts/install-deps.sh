@@ -13,6 +13,9 @@ apt_packages=(
   googletest nlohmann-json3-dev
   # The installer and the zip (make dist) and the suite that opens them.
   nsis zip unzip
+  # A private PulseAudio server with a null sink gives Wine an audio device
+  # for the mute's real path (tests/win/audio_mute_real_test.cpp).
+  pulseaudio
   chromium
 )
 # `install-deps.sh fuzz`: also the compiler of the fuzz targets.
