@@ -1,8 +1,12 @@
 #include "presence/discord_rpc.h"
 
-std::atomic<bool> presenceRunning{false};
-std::thread presenceThread;
+#include <windows.h>
+
+#include <memory>
+
+#include "presence/discord_ipc.h"
 
 void DiscordRpcThread() {
-  // The IPC client is not built yet; the thread ends at once.
+  const std::unique_ptr<DiscordIpcSystem> system = NewWin32DiscordIpc();
+  RunDiscordRpc(*system, GetCurrentProcessId());
 }

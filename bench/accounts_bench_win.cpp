@@ -1,0 +1,133 @@
+// What the page's account commands cost with 1, 100 and 1000 stored logins,
+// next to the work none of them can avoid: one DPAPI protect and one unprotect
+// of the store's plaintext, and one durable replace of a file of its size.
+// A change (add) pays all three plus parsing and building the lines; a read
+// (list, get) pays the unprotect plus parsing.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "accounts/account_store.h"
+#include "accounts/store_file.h"
+#include "accounts/user_protection.h"
+
+namespace {
+
+constexpr int kMinRuns = 15;
+constexpr int kMaxRuns = 400;
+constexpr double kMinSeconds = 0.5;
+
+double Seconds() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart) / frequency;
+}
+
+struct Timing {
+  double median_ms;
+  double min_ms;
+};
+
+// Runs |work| once to warm up, then at least kMinRuns times and for at least
+// kMinSeconds (at most kMaxRuns times).
+template <typename Work>
+Timing Measure(Work&& work) {
+  work();
+  std::vector<double> runs;
+  const double start = Seconds();
+  while (runs.size() < kMaxRuns &&
+         (runs.size() < kMinRuns || Seconds() - start < kMinSeconds)) {
+    const double before = Seconds();
+    work();
+    runs.push_back((Seconds() - before) * 1000.0);
+  }
+  std::sort(runs.begin(), runs.end());
+  return {runs[runs.size() / 2], runs.front()};
+}
+
+AccountList SampleAccounts(int count) {
+  AccountList accounts;
+  for (int i = 0; i < count; ++i) {
+    Account& account = accounts.emplace_back();
+    account.user = "player." + std::to_string(i) + "@example.com";
+    const std::string password = "Pw|" + std::to_string(i * 7919) + " %x!";
+    account.password.assign(password.begin(), password.end());
+  }
+  return accounts;
+}
+
+std::wstring FreshFolder() {
+  wchar_t temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, temp);
+  for (int n = 0;; ++n) {
+    const std::wstring folder = std::wstring(temp) + L"zlm-accounts-bench-" +
+                                std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(n);
+    if (CreateDirectoryW(folder.c_str(), nullptr))
+      return folder;
+  }
+}
+
+void RemoveFolder(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+void PrintRow(const char* what, int count, std::size_t bytes, const Timing& timing) {
+  std::printf("%-10s %8d %10zu %12.3f %12.3f\n", what, count, bytes, timing.median_ms,
+              timing.min_ms);
+}
+
+}  // namespace
+
+int wmain() {
+  std::printf("%-10s %8s %10s %12s %12s\n", "operation", "accounts", "file bytes", "median ms",
+              "min ms");
+  for (const int count : {1, 100, 1000}) {
+    const std::wstring folder = FreshFolder();
+    const std::wstring path = folder + L"\\accounts.dat";
+    const AccountList accounts = SampleAccounts(count);
+    SaveAccounts(accounts, path);
+
+    const SecretBytes plaintext = BuildAccountLines(accounts);
+    std::string blob;
+    ReadWholeFile(path, SIZE_MAX, blob);
+    const std::string middleUser = accounts[accounts.size() / 2].user;
+    const std::string lastUser = accounts.back().user;
+
+    int round = 0;
+    PrintRow("add", count, blob.size(), Measure([&] {
+               AddAccount(middleUser, "changed " + std::to_string(++round), path);
+             }));
+    PrintRow("list", count, blob.size(), Measure([&] { AccountsListJson(path); }));
+    PrintRow("get", count, blob.size(), Measure([&] { GetAccountPassword(lastUser, path); }));
+    PrintRow("protect", count, blob.size(), Measure([&] {
+               ProtectForUser(AsStringView(plaintext), L"zlm-accounts");
+             }));
+    SecretBytes unprotected;
+    PrintRow("unprotect", count, blob.size(),
+             Measure([&] { UnprotectForUser(blob, unprotected); }));
+    const std::wstring other = folder + L"\\replaced.dat";
+    PrintRow("replace", count, blob.size(),
+             Measure([&] { ReplaceFileDurably(other, blob); }));
+    std::printf("\n");
+    RemoveFolder(folder);
+  }
+  return 0;
+}

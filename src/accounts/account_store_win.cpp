@@ -1,0 +1,93 @@
+#include "accounts/account_store.h"
+
+#include "accounts/store_file.h"
+#include "accounts/user_protection.h"
+
+namespace {
+
+constexpr wchar_t kBlobDescription[] = L"zlm-accounts";
+
+// Far above any real store (a thousand logins take some 100 KB), low enough
+// that a stray huge file is never read into memory. Saves keep below it too,
+// so everything the store writes it can read back.
+constexpr std::size_t kMaxFileBytes = 64u << 20;
+
+enum class StoreState {
+  kAbsent,
+  kEmpty,
+  kLoaded,
+  kNotOurs,     // unprotect failed: another Windows user's, damaged, or foreign
+  kUnreadable,  // exists, but could not be read (locked, access denied)
+};
+
+struct Store {
+  StoreState state;
+  AccountList accounts;
+};
+
+Store ReadStore(const std::wstring& path) {
+  std::string blob;
+  switch (ReadWholeFile(path, kMaxFileBytes, blob)) {
+    case FileRead::kAbsent:
+      return {StoreState::kAbsent, {}};
+    case FileRead::kFailed:
+      return {StoreState::kUnreadable, {}};
+    case FileRead::kTooLarge:
+      return {StoreState::kNotOurs, {}};
+    case FileRead::kRead:
+      break;
+  }
+  if (blob.empty())
+    return {StoreState::kEmpty, {}};
+  SecretBytes plaintext;
+  if (!UnprotectForUser(blob, plaintext))
+    return {StoreState::kNotOurs, {}};
+  return {StoreState::kLoaded, ParseAccountLines(AsStringView(plaintext))};
+}
+
+// A change starts from what the file holds, and never overwrites logins it
+// could not read: a file that cannot be unprotected is first kept aside
+// under a new name, and while the file cannot be read at all (or kept aside)
+// the change is dropped.
+template <typename Change>
+void ChangeStore(const std::wstring& path, Change&& change) {
+  Store store = ReadStore(path);
+  if (store.state == StoreState::kUnreadable)
+    return;
+  if (store.state == StoreState::kNotOurs && !KeepFileAside(path))
+    return;
+  change(store.accounts);
+  SaveAccounts(store.accounts, path);
+}
+
+}  // namespace
+
+AccountList LoadAccounts(const std::wstring& path) {
+  return ReadStore(path).accounts;
+}
+
+void SaveAccounts(const AccountList& accounts, const std::wstring& path) {
+  const std::optional<std::string> blob =
+      ProtectForUser(AsStringView(BuildAccountLines(accounts)), kBlobDescription);
+  if (!blob || blob->size() > kMaxFileBytes)
+    return;
+  ReplaceFileDurably(path, *blob);
+}
+
+std::string AccountsListJson(const std::wstring& path) {
+  return BuildAccountsListJson(LoadAccounts(path));
+}
+
+void AddAccount(std::string_view user, std::string_view password, const std::wstring& path) {
+  ChangeStore(path, [&](AccountList& accounts) { PutAccount(accounts, user, password); });
+}
+
+void DeleteAccount(std::string_view user, const std::wstring& path) {
+  ChangeStore(path, [&](AccountList& accounts) { RemoveAccount(accounts, user); });
+}
+
+std::string GetAccountPassword(std::string_view user, const std::wstring& path) {
+  const AccountList accounts = LoadAccounts(path);
+  const Account* account = FindAccount(accounts, user);
+  return account ? std::string(AsStringView(account->password)) : std::string();
+}

@@ -1,0 +1,51 @@
+// The launcher's Discord card, seen by a fake Discord on discord-ipc-0.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "product_config.h"
+#include "support/fake_discord.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "support/window_info.h"
+
+namespace {
+
+using e2e::DiscordAnswer;
+using e2e::DiscordFrame;
+
+TEST(LauncherPresenceTest, AnnouncesTheCardForItsOwnProcessAndEndsNormally) {
+  e2e::FakeDiscord discord;
+  ASSERT_TRUE(discord.Start());
+  e2e::TempDir dir;
+  ASSERT_TRUE(dir.IsValid()) << dir.error();
+  ASSERT_TRUE(dir.CopyIn(LAUNCHER_EXE));
+  e2e::Process launcher;
+  ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
+
+  const auto handshake = discord.WaitForFrame([](const DiscordFrame& f) { return f.opcode == 0; });
+  ASSERT_TRUE(handshake) << "no handshake";
+  EXPECT_EQ(handshake->payload, "{\"v\":1,\"client_id\":\"" ZLM_DISCORD_APP_ID "\"}");
+  EXPECT_EQ(handshake->answer, DiscordAnswer::kReady);
+
+  const auto card = discord.WaitForFrame(e2e::IsAcceptedActivity);
+  ASSERT_TRUE(card) << "no accepted SET_ACTIVITY";
+  EXPECT_EQ(card->json["args"]["pid"], launcher.id());
+  EXPECT_EQ(card->json["args"]["activity"]["details"], "Zelmora 5.5 PvP");
+  EXPECT_EQ(card->json["args"]["activity"]["state"], "Oyunda");
+
+  const auto window = e2e::WaitForTopLevelWindow(
+      launcher.id(), [](const e2e::WindowInfo& w) { return w.class_name != L"#32770"; });
+  ASSERT_TRUE(window.has_value()) << "no main window";
+  e2e::PostClose(window->handle);
+  const auto code = launcher.WaitForExit();
+  ASSERT_TRUE(code.has_value()) << "the launcher did not end after its window closed";
+  EXPECT_EQ(*code, 0);
+  for (const DiscordFrame& frame : discord.Frames())
+    EXPECT_NE(frame.answer, DiscordAnswer::kClosed) << frame;
+}
+
+}  // namespace
