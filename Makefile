@@ -51,7 +51,7 @@ fuzz:
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
 
-# Not part of `make test`: times the launcher's operations under Wine (bench/).
+# Not part of `make test`: every benchmark in bench/, under Wine.
 bench: deps win wine-tree
 	@bench/run.sh $(BUILD)
 

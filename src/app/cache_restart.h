@@ -1,14 +1,31 @@
 // Clearing CEF's cache by restarting: the running process starts a copy of
 // itself with the restart switch and closes; the copy waits for it, deletes
-// the cache folder and starts normally.
+// the cache folder and starts normally. CEF holds the cache open while it
+// runs, so only a process that has not initialised CEF yet can delete it.
 
 #ifndef ZLM_APP_CACHE_RESTART_H_
 #define ZLM_APP_CACHE_RESTART_H_
 
 #include <windows.h>
 
+#include <string>
+
+// UI thread of the running launcher: starts a copy of this executable with the
+// restart switch and this process's id, then posts WM_CLOSE to |mainWindow|.
+// Without a window nothing is started: there would be nothing to close, and the
+// copy would open a second window beside this one. If the copy cannot be
+// started, the window stays open rather than leave the player with none.
+// |createProcess| is a seam for tests.
+using ProcessCreator = decltype(&CreateProcessW);
+void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess = &CreateProcessW);
+
 // Browser process, before CefInitialize: finishes a pending restart, if the
-// command line (may be null) carries the restart switch.
+// command line (may be null) carries the restart switch. Waits up to 5 s for
+// the old process to end, then deletes the cache folder beside the executable.
 void HandleRestartCacheClear(const wchar_t* commandLine);
+
+// Removes |folder| with everything below it, as far as the system allows;
+// links inside it are removed, never followed (see DeleteTreeIn).
+void DeleteTree(const std::wstring& folder);
 
 #endif  // ZLM_APP_CACHE_RESTART_H_

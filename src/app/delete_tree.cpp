@@ -1,0 +1,58 @@
+#include "app/delete_tree.h"
+
+#include "app/paths.h"
+
+namespace {
+
+bool IsLink(std::uint32_t attributes) {
+  return (attributes & kAttributeReparsePoint) != 0;
+}
+
+bool IsFolder(std::uint32_t attributes) {
+  return (attributes & kAttributeDirectory) != 0;
+}
+
+// Removes a link without looking through it. Clearing its attributes is not
+// safe: Windows applies that to the link's target.
+void RemoveLink(FileTree& tree, const std::wstring& path, std::uint32_t attributes) {
+  if (IsFolder(attributes))
+    tree.RemoveFolder(path);
+  else
+    tree.RemoveFile(path);
+}
+
+void DeleteFolder(FileTree& tree, const std::wstring& folder);
+
+void DeleteEntry(FileTree& tree, const std::wstring& path, std::uint32_t attributes) {
+  if (IsLink(attributes)) {
+    RemoveLink(tree, path, attributes);
+  } else if (IsFolder(attributes)) {
+    DeleteFolder(tree, path);
+  } else {
+    if (attributes & kAttributeReadOnly)
+      tree.ClearAttributes(path);
+    tree.RemoveFile(path);
+  }
+}
+
+void DeleteFolder(FileTree& tree, const std::wstring& folder) {
+  tree.ListFolder(folder, [&tree, &folder](const std::wstring& name, std::uint32_t attributes) {
+    if (name != L"." && name != L"..")
+      DeleteEntry(tree, JoinPath(folder, name), attributes);
+  });
+  tree.RemoveFolder(folder);
+}
+
+}  // namespace
+
+void DeleteTreeIn(FileTree& tree, const std::wstring& folder) {
+  if (folder.empty())
+    return;
+  const std::optional<std::uint32_t> attributes = tree.Attributes(folder);
+  if (!attributes)
+    return;
+  if (IsLink(*attributes))
+    RemoveLink(tree, folder, *attributes);
+  else if (IsFolder(*attributes))
+    DeleteFolder(tree, folder);
+}
