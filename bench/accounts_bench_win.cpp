@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,45 +13,12 @@
 #include "accounts/account_store.h"
 #include "accounts/store_file.h"
 #include "accounts/user_protection.h"
+#include "bench_timing.h"
 
 namespace {
 
-constexpr int kMinRuns = 15;
-constexpr int kMaxRuns = 400;
-constexpr double kMinSeconds = 0.5;
-
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-struct Timing {
-  double median_ms;
-  double min_ms;
-};
-
-// Runs |work| once to warm up, then at least kMinRuns times and for at least
-// kMinSeconds (at most kMaxRuns times).
-template <typename Work>
-Timing Measure(Work&& work) {
-  work();
-  std::vector<double> runs;
-  const double start = Seconds();
-  while (runs.size() < kMaxRuns &&
-         (runs.size() < kMinRuns || Seconds() - start < kMinSeconds)) {
-    const double before = Seconds();
-    work();
-    runs.push_back((Seconds() - before) * 1000.0);
-  }
-  std::sort(runs.begin(), runs.end());
-  return {runs[runs.size() / 2], runs.front()};
-}
+using bench::Measure;
+using bench::Timing;
 
 AccountList SampleAccounts(int count) {
   AccountList accounts;
@@ -90,8 +56,8 @@ void RemoveFolder(const std::wstring& folder) {
 }
 
 void PrintRow(const char* what, int count, std::size_t bytes, const Timing& timing) {
-  std::printf("%-10s %8d %10zu %12.3f %12.3f\n", what, count, bytes, timing.median_ms,
-              timing.min_ms);
+  std::printf("%-10s %8d %10zu %12.3f %12.3f\n", what, count, bytes, timing.medianMs,
+              timing.minMs);
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 
 #include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -24,17 +23,17 @@
 #include "bridge/audio_mute.h"
 #include "bridge/launcher_processes.h"
 #include "bridge/process_memory.h"
+#include "bench_timing.h"
 
 namespace {
+
+using bench::Measure;
+using bench::Timing;
 
 constexpr int kLauncherProcesses = 6;
 constexpr unsigned kProcessCounts[] = {50, 300};
 constexpr wchar_t kLauncherName[] = L"bench_launcher.exe";
 constexpr wchar_t kOtherName[] = L"bench_other.exe";
-
-constexpr size_t kMinRuns = 15;
-constexpr size_t kMaxRuns = 200;
-constexpr double kMinSeconds = 0.5;
 
 int RunIdle(const wchar_t* parentId, const wchar_t* semaphoreName) {
   HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, wcstoul(parentId, nullptr, 10));
@@ -45,38 +44,6 @@ int RunIdle(const wchar_t* parentId, const wchar_t* semaphoreName) {
   CloseHandle(started);
   WaitForSingleObject(parent, INFINITE);
   return 0;
-}
-
-double Seconds() {
-  static const double frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / frequency;
-}
-
-struct Timing {
-  double medianMs;
-  double minMs;
-};
-
-// Runs |work| once to warm up, then at least kMinRuns times and for at least
-// kMinSeconds (at most kMaxRuns times). |work| gets the run's number.
-template <typename Work>
-Timing Measure(Work&& work) {
-  work(0);
-  std::vector<double> runs;
-  const double start = Seconds();
-  while (runs.size() < kMaxRuns && (runs.size() < kMinRuns || Seconds() - start < kMinSeconds)) {
-    const double before = Seconds();
-    work(runs.size() + 1);
-    runs.push_back((Seconds() - before) * 1000.0);
-  }
-  std::sort(runs.begin(), runs.end());
-  return {runs[runs.size() / 2], runs.front()};
 }
 
 unsigned RunningProcesses() {
@@ -153,10 +120,11 @@ class IdleCopies {
 
 void Report(unsigned running, const wchar_t* name) {
   const size_t selected = CollectLauncherProcessIds(name).size();
-  const Timing collect = Measure([&](size_t) { CollectLauncherProcessIds(name); });
-  const Timing memory = Measure([&](size_t) { GetRamUsageText(name); });
+  const Timing collect = Measure([&] { CollectLauncherProcessIds(name); });
+  const Timing memory = Measure([&] { GetRamUsageText(name); });
   LauncherAudioMute mute(name, CreateCoreAudioDeviceEnumerator);
-  const Timing muting = Measure([&](size_t run) { mute.Set(run % 2 == 0); });
+  bool muted = false;
+  const Timing muting = Measure([&] { mute.Set(muted = !muted); });
   mute.Set(false);
   std::printf("%9u %9zu %11.3f %8.3f %11.3f %8.3f %11.3f %8.3f\n", running, selected,
               collect.medianMs, collect.minMs, memory.medianMs, memory.minMs, muting.medianMs,

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/paths.h"
 #include "bridge/launcher_processes.h"
 #include "bridge/process_memory.h"
 #include "e2e/support/process.h"
@@ -27,7 +28,7 @@ class HelperCopies {
   // Starts a copy named |fileName| and waits until it runs; its id, or 0.
   unsigned long Start(const std::wstring& fileName, unsigned commitMiB = 0) {
     e2e::TempDir& dir = dirs_.emplace_back();
-    if (!dir.IsValid() || !dir.CopyIn(PROCESS_HELPER_EXE, fileName))
+    if (!dir.IsValid() || !dir.CopyIn(JoinPath(GetExeDir(), L"process_helper.exe"), fileName))
       return 0;
     const std::wstring eventName = L"Local\\zlm-helper-" + std::to_wstring(GetCurrentProcessId()) +
                                    L"-" + std::to_wstring(dirs_.size());
