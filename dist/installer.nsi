@@ -5,6 +5,7 @@
 ;   ZLM_FILES_NSH    generated list of the packed files (ZLM_FOR_EACH_FILE, ...)
 ;   ZLM_ICON         the launcher's icon from the build tree
 ;   ZLM_WEBSITE_URL  the product web site
+;   ZLM_FLASH_VERSION the Flash plug-in version the launcher announces
 ;   ZLM_OUTFILE      where the installer is written
 ;
 ; The install folder holds data that is not ours to replace or remove: the
@@ -13,7 +14,7 @@
 ; Installer and uninstaller touch neither; only the optional uninstall section
 ; "Also remove saved logins" deletes the logins.
 
-!ifndef ZLM_VERSION | ZLM_TARGET | ZLM_FILES_NSH | ZLM_ICON | ZLM_WEBSITE_URL | ZLM_OUTFILE
+!ifndef ZLM_VERSION | ZLM_TARGET | ZLM_FILES_NSH | ZLM_ICON | ZLM_WEBSITE_URL | ZLM_FLASH_VERSION | ZLM_OUTFILE
   !error "installer.nsi is built by scripts/make-dist.sh"
 !endif
 
@@ -78,7 +79,7 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "ZelmoraLauncherSetup-${ZLM_VERSIO
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE_3LINES
-!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed in$\r$\n$INSTDIR$\r$\n$\r$\nThe Flash plug-in is not part of it: put the 32-bit pepflashplayer.dll (Flash Player 32.0.0.465) into that folder, beside ${EXE}."
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed in$\r$\n$INSTDIR$\r$\n$\r$\nThe Flash plug-in is not part of it: put the 32-bit pepflashplayer.dll (Flash Player ${ZLM_FLASH_VERSION}) into that folder, beside ${EXE}."
 !define MUI_FINISHPAGE_TEXT_LARGE
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Readme.txt"

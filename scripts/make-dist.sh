@@ -32,6 +32,10 @@ website=$(define_of ZLM_WEBSITE_URL)
 # Goes into NSIS strings, where $, quotes and backslashes mean something.
 [[ $website =~ ^https?://[A-Za-z0-9._~:/?#@!\&\'()*+,\;=%-]+$ ]] || die "web site '$website' is not a plain URL"
 
+# The plug-in the launcher announces to pages, named in the texts for players.
+flash_version=$(sed -n 's/^inline constexpr char kFlashVersion\[\] = "\([0-9.]*\)";$/\1/p' src/app/config.h)
+[ -n "$flash_version" ] || die "no kFlashVersion in src/app/config.h"
+
 case "$(file -b "$exe")" in
   "PE32 executable (GUI) Intel 80386"*)
     target=x86-unicode; flavour=win32; setup="ZelmoraLauncherSetup-$version.exe" ;;
@@ -78,7 +82,7 @@ for f in "${packed[@]}"; do
   cp "$tree/$f" "$stage/$f"
 done
 # Notepad of older Windows shows a file with bare line feeds as one line.
-sed 's/\r*$/\r/' dist/Readme.txt > "$stage/Readme.txt"
+sed -e "s/@FLASH_VERSION@/$flash_version/g" -e 's/\r*$/\r/' dist/Readme.txt > "$stage/Readme.txt"
 
 abs_stage=$(cd "$stage" && pwd)
 abs_work=$(cd "$work" && pwd)
@@ -119,7 +123,8 @@ winpath() { printf '%s' "${1//\//\\}"; }
 abs_out=$(cd "$out" && pwd)
 makensis -V2 -WX -INPUTCHARSET UTF8 \
   "-DZLM_VERSION=$version" "-DZLM_TARGET=$target" "-DZLM_FILES_NSH=$files_nsh" \
-  "-DZLM_ICON=$abs_icon" "-DZLM_WEBSITE_URL=$website" "-DZLM_OUTFILE=$abs_work/$setup" \
+  "-DZLM_ICON=$abs_icon" "-DZLM_WEBSITE_URL=$website" "-DZLM_FLASH_VERSION=$flash_version" \
+  "-DZLM_OUTFILE=$abs_work/$setup" \
   dist/installer.nsi >"$work/makensis.log" 2>&1 ||
   { cat "$work/makensis.log" >&2; die "makensis failed"; }
 
