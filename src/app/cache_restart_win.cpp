@@ -8,6 +8,7 @@
 #include "app/paths.h"
 #include "app/process_values.h"
 #include "app/restart_switch.h"
+#include "app/scoped_handle.h"
 #include "app/trace.h"
 
 namespace {
@@ -16,48 +17,6 @@ constexpr DWORD kOldProcessWaitMs = 5000;
 // The old browser process's helpers (renderer, GPU, plug-in) may hold cache
 // files for a moment after it has ended.
 constexpr DWORD kSettleMs = 300;
-
-// Owns one handle. Win32 has two values for "no handle": NULL from process
-// calls, INVALID_HANDLE_VALUE from searches; Traits says which, and how to close.
-template <typename Traits>
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() { Close(); }
-  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      handle_ = other.Release();
-    }
-    return *this;
-  }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-  HANDLE Get() const { return handle_; }
-  bool IsValid() const { return handle_ != Traits::Invalid(); }
-
- private:
-  HANDLE Release() { return std::exchange(handle_, Traits::Invalid()); }
-  void Close() {
-    if (IsValid())
-      Traits::Close(handle_);
-  }
-
-  HANDLE handle_;
-};
-
-struct KernelHandleTraits {
-  static HANDLE Invalid() { return nullptr; }
-  static void Close(HANDLE handle) { CloseHandle(handle); }
-};
-struct FindHandleTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE handle) { FindClose(handle); }
-};
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FindHandle = UniqueHandle<FindHandleTraits>;
 
 class WindowsFileTree final : public FileTree {
  public:

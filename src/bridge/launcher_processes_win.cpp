@@ -5,7 +5,7 @@
 #include <tlhelp32.h>
 
 #include "app/paths.h"
-#include "bridge/scoped_handle.h"
+#include "app/scoped_handle.h"
 
 std::wstring OwnExeFileName() {
   // Read in full: a name cut off at 260 units would select no process at all.
@@ -18,7 +18,7 @@ LauncherProcessIds CollectLauncherProcessIds(const std::wstring& exeFileName) {
   LauncherProcessIds ids;
   if (exeFileName.empty())
     return ids;
-  const ScopedSnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  const SnapshotHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot.IsValid())
     return ids;
   PROCESSENTRY32W entry = {};

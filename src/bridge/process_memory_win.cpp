@@ -4,14 +4,14 @@
 
 #include <psapi.h>
 
-#include "bridge/scoped_handle.h"
+#include "app/scoped_handle.h"
 
 // The 32-bit launcher passes the 44-byte form of the counters.
 static_assert(sizeof(void*) != 4 || sizeof(PROCESS_MEMORY_COUNTERS_EX) == 44,
               "PROCESS_MEMORY_COUNTERS_EX of a 32-bit program");
 
 std::optional<std::uint64_t> ReadPrivateBytes(std::uint32_t processId) {
-  const ScopedProcessHandle process(
+  const KernelHandle process(
       OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_VM_READ, FALSE, processId));
   if (!process.IsValid())
     return std::nullopt;
