@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz bench dist
+.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz bench dist dist-standin
 
 all: build
 
@@ -32,15 +32,27 @@ win64:
 wine-tree: deps
 	@source scripts/wine-env.sh $(BUILD) && [ "$$rig_tree" = win ] || $(MAKE) --no-print-directory win64
 
-# The launcher against the real 2623 SDK beside the project (compile and link
-# only; make test runs it as the cef2623 suite; CEF2623=<folder> names another copy).
-cef2623:
+# Checks that the launcher of the Windows trees is the build on the real 2623 SDK
+# (make test runs it as the cef2623 suite; CEF2623=<folder> names another copy).
+cef2623: win
 	@scripts/check-cef2623.sh $(BUILD)
 
-# The per-user installer and the zip of the 32-bit build, in $(BUILD)/dist
-# (scripts/make-dist.sh packs what dist/ describes).
-dist: deps win
-	@scripts/make-dist.sh $(BUILD)/win $(BUILD)/dist
+# The per-user installer and the zip for players, in $(BUILD)/dist: the 32-bit
+# build with the CEF 3.2623 runtime of CEF_RUNTIME=<unpacked binary
+# distribution> (scripts/make-dist.sh packs what dist/ describes). Without
+# CEF_RUNTIME, make-dist.sh refuses at once, before anything is built.
+dist:
+	@[ -n "$(CEF_RUNTIME)" ] || scripts/make-dist.sh $(BUILD)/win $(BUILD)/dist
+	@$(MAKE) --no-print-directory deps win
+	@CEF_RUNTIME="$(CEF_RUNTIME)" scripts/make-dist.sh $(BUILD)/win $(BUILD)/dist
+
+# Test packages with the stand-in engine (no web renderer), named -standin, in
+# $(BUILD)/dist: of the 32-bit build, and of the 64-bit one where this host
+# cannot run 32-bit programs.
+dist-standin: deps win wine-tree
+	@scripts/make-dist.sh --standin $(BUILD)/win $(BUILD)/dist
+	@source scripts/wine-env.sh $(BUILD) && [ "$$rig_tree" = win ] || \
+	  scripts/make-dist.sh --standin $(BUILD)/win64 $(BUILD)/dist
 
 test: build
 	@scripts/run-tests.sh $(BUILD)

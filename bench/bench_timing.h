@@ -32,14 +32,14 @@ struct Timing {
   double minMs;
 };
 
-// Runs |work| once to warm up, then at least kMinRuns times and for at least
+// Runs |work| once to warm up, then at least min_runs times and for at least
 // kMinSeconds (at most kMaxRuns times).
 template <typename Work>
-Timing Measure(Work&& work) {
+Timing Measure(Work&& work, std::size_t min_runs = kMinRuns) {
   work();
   std::vector<double> runs;
   const double start = Seconds();
-  while (runs.size() < kMaxRuns && (runs.size() < kMinRuns || Seconds() - start < kMinSeconds)) {
+  while (runs.size() < kMaxRuns && (runs.size() < min_runs || Seconds() - start < kMinSeconds)) {
     const double before = Seconds();
     work();
     runs.push_back((Seconds() - before) * 1000.0);

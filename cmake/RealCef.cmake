@@ -1,11 +1,13 @@
-# Builds against a real CEF binary distribution (windows32) unpacked at CEF_ROOT.
-# Provides the same INTERFACE target as the stand-in: zlm_cef.
+# The launcher's side of CEF: the SDK at CEF_ROOT (an unpacked CEF 3.2623
+# windows32 binary distribution, or the 2623 SDK beside the project, which has
+# no binaries). Provides the INTERFACE target zlm_cef and
+# zlm_place_cef_runtime(target).
 if(NOT EXISTS ${CEF_ROOT}/include/cef_app.h OR NOT EXISTS ${CEF_ROOT}/libcef_dll)
   message(FATAL_ERROR "CEF_ROOT=${CEF_ROOT} is not an unpacked CEF binary distribution")
 endif()
 
 set(ZLM_CEF_CONFIG Release)
-if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+if(CMAKE_BUILD_TYPE STREQUAL "Debug" AND EXISTS ${CEF_ROOT}/Debug)
   set(ZLM_CEF_CONFIG Debug)
 endif()
 
@@ -25,17 +27,67 @@ if(NOT MSVC)
   target_compile_options(libcef_dll_wrapper PUBLIC -include ${ZLM_CMAKE_DIR}/cef_gcc_compat.h)
 endif()
 
+# libcef's import library. A distribution ships it for its own machine; the SDK
+# beside the project ships the 32-bit one and the export list, from which the
+# 64-bit build (hosts without a 32-bit user mode) makes its own.
+set(ZLM_CEF_DEF ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.def)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${ZLM_CEF_DEF})
+  find_program(ZLM_DLLTOOL NAMES ${ZLM_MINGW_PREFIX}-dlltool REQUIRED)
+  set(ZLM_CEF_IMPLIB ${CMAKE_BINARY_DIR}/libcef_import/libcef.lib)
+  add_custom_command(OUTPUT ${ZLM_CEF_IMPLIB}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/libcef_import
+    COMMAND ${ZLM_DLLTOOL} -m i386:x86-64 -d ${ZLM_CEF_DEF} -l ${ZLM_CEF_IMPLIB}
+    DEPENDS ${ZLM_CEF_DEF}
+    COMMENT "Import library of libcef.dll for x86_64"
+    VERBATIM)
+  add_custom_target(libcef_import DEPENDS ${ZLM_CEF_IMPLIB})
+else()
+  set(ZLM_CEF_IMPLIB ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.lib)
+endif()
 add_library(libcef_lib STATIC IMPORTED)
-set_target_properties(libcef_lib PROPERTIES
-  IMPORTED_LOCATION ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.lib)
+set_target_properties(libcef_lib PROPERTIES IMPORTED_LOCATION ${ZLM_CEF_IMPLIB})
+if(TARGET libcef_import)
+  add_dependencies(libcef_dll_wrapper libcef_import)
+endif()
 
 add_library(zlm_cef INTERFACE)
 target_link_libraries(zlm_cef INTERFACE libcef_dll_wrapper libcef_lib comctl32 rpcrt4 shlwapi)
 
-# CEF needs its DLLs, snapshot blobs and resources beside the executable.
-function(zlm_copy_cef_runtime target)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CEF_ROOT}/${ZLM_CEF_CONFIG} $<TARGET_FILE_DIR:${target}>
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CEF_ROOT}/Resources $<TARGET_FILE_DIR:${target}>
-    VERBATIM)
+# Whether the SDK brings a runtime (libcef.dll and its files) to run with.
+if(EXISTS ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.dll)
+  set(ZLM_CEF_HAS_RUNTIME ON)
+else()
+  set(ZLM_CEF_HAS_RUNTIME OFF)
+endif()
+
+# A program on CEF needs libcef.dll beside it: the SDK's runtime (its DLLs,
+# snapshot blobs and resources) when it has one, otherwise the stand-in
+# engine's libcef.dll (cef_standin/), copied again whenever it changes.
+function(zlm_place_cef_runtime target)
+  if(ZLM_CEF_HAS_RUNTIME)
+    file(GLOB runtime ${CEF_ROOT}/${ZLM_CEF_CONFIG}/*.dll ${CEF_ROOT}/${ZLM_CEF_CONFIG}/*.bin)
+    add_custom_command(TARGET ${target} POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${runtime} $<TARGET_FILE_DIR:${target}>
+      COMMAND ${CMAKE_COMMAND} -E copy_directory ${CEF_ROOT}/Resources $<TARGET_FILE_DIR:${target}>
+      VERBATIM)
+    return()
+  endif()
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  get_target_property(engine_dir libcef RUNTIME_OUTPUT_DIRECTORY)
+  if(dir STREQUAL engine_dir)
+    add_dependencies(${target} libcef)
+    return()
+  endif()
+  string(MAKE_C_IDENTIFIER "cef_runtime_${dir}" copy_target)
+  if(NOT TARGET ${copy_target})
+    add_custom_command(OUTPUT ${dir}/libcef.dll
+      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:libcef> ${dir}/libcef.dll
+      DEPENDS libcef $<TARGET_FILE:libcef>
+      VERBATIM)
+    add_custom_target(${copy_target} DEPENDS ${dir}/libcef.dll)
+  endif()
+  add_dependencies(${target} ${copy_target})
 endfunction()

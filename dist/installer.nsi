@@ -6,7 +6,10 @@
 ;   ZLM_ICON         the launcher's icon from the build tree
 ;   ZLM_WEBSITE_URL  the product web site
 ;   ZLM_FLASH_VERSION the Flash plug-in version the launcher announces
+;   ZLM_SETUP_NAME   the installer's file name
 ;   ZLM_OUTFILE      where the installer is written
+;   ZLM_STANDIN      (defined or not) the package holds the stand-in engine, a
+;                    test engine without a web renderer, instead of CEF
 ;
 ; The install folder holds data that is not ours to replace or remove: the
 ; player's logins (accounts.dat, and files the launcher kept aside as
@@ -14,7 +17,7 @@
 ; Installer and uninstaller touch neither; only the optional uninstall section
 ; "Also remove saved logins" deletes the logins.
 
-!ifndef ZLM_VERSION | ZLM_TARGET | ZLM_FILES_NSH | ZLM_ICON | ZLM_WEBSITE_URL | ZLM_FLASH_VERSION | ZLM_OUTFILE
+!ifndef ZLM_VERSION | ZLM_TARGET | ZLM_FILES_NSH | ZLM_ICON | ZLM_WEBSITE_URL | ZLM_FLASH_VERSION | ZLM_SETUP_NAME | ZLM_OUTFILE
   !error "installer.nsi is built by scripts/make-dist.sh"
 !endif
 
@@ -44,7 +47,12 @@ InstallDir "$LOCALAPPDATA\Programs\${PRODUCT}"
 ; An update goes where the earlier install (and its accounts.dat) is.
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 ManifestDPIAware true
-BrandingText "${PRODUCT} ${ZLM_VERSION}"
+!ifdef ZLM_STANDIN
+  ; On every page, so that nobody takes a test package for the product.
+  BrandingText "${PRODUCT} ${ZLM_VERSION} - test engine, no web renderer"
+!else
+  BrandingText "${PRODUCT} ${ZLM_VERSION}"
+!endif
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -54,9 +62,13 @@ VIProductVersion "${ZLM_VERSION}.0"
 VIFileVersion "${ZLM_VERSION}.0"
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${ZLM_VERSION}"
-VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
+!ifdef ZLM_STANDIN
+  VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup (test engine without a web renderer, not for players)"
+!else
+  VIAddVersionKey /LANG=1033 "FileDescription" "${PRODUCT} Setup"
+!endif
 VIAddVersionKey /LANG=1033 "FileVersion" "${ZLM_VERSION}"
-VIAddVersionKey /LANG=1033 "OriginalFilename" "ZelmoraLauncherSetup-${ZLM_VERSION}.exe"
+VIAddVersionKey /LANG=1033 "OriginalFilename" "${ZLM_SETUP_NAME}"
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
@@ -74,6 +86,13 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "ZelmoraLauncherSetup-${ZLM_VERSIO
 !define MUI_COMPONENTSPAGE_NODESC
 
 ; --- Installer pages ---------------------------------------------------------
+!ifdef ZLM_STANDIN
+  ; The first thing a test package says; its launcher opens its window but can
+  ; show no page, and it would replace the CEF of a player's install.
+  !define MUI_WELCOMEPAGE_TITLE "${PRODUCT} ${ZLM_VERSION}: a test package, not for players"
+  !define MUI_WELCOMEPAGE_TITLE_3LINES
+  !define MUI_WELCOMEPAGE_TEXT "This package holds a test engine without a web renderer (the stand-in engine) instead of CEF. The launcher opens its window, but shows no web pages: the game cannot be played with it.$\r$\n$\r$\nIt is for tests and demonstrations, not for players. Do not install it over a player's install: it would replace CEF there. Players install ZelmoraLauncherSetup-${ZLM_VERSION}.exe.$\r$\n$\r$\n$_CLICK"
+!endif
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS

@@ -1,27 +1,49 @@
 #!/usr/bin/env bash
 # Packs a Windows build tree into the per-user installer and the zip.
-# Usage: make-dist.sh <build tree> <output folder>
-#   build/win   -> ZelmoraLauncherSetup-<version>.exe and ZelmoraLauncher-<version>-win32.zip (the product)
-#   build/win64 -> ...-<version>-win64.exe and ...-win64.zip: the same script for
-#                  hosts that run only 64-bit Windows programs (the installer suite)
+#
+#   CEF_RUNTIME=<folder> make-dist.sh <build tree> <output folder>
+#     Player packages: the launcher of the 32-bit tree with the CEF 3.2623
+#     runtime of the unpacked binary distribution that CEF_RUNTIME names (its
+#     Release/ and Resources/ folders):
+#       ZelmoraLauncherSetup-<version>.exe, ZelmoraLauncher-<version>-win32.zip
+#   make-dist.sh --standin <build tree> <output folder>
+#     Test packages with the stand-in engine, which runs the launcher's windows
+#     but has no web renderer: the tree's own libcef.dll, or the one of the
+#     runtime folder CEF_RUNTIME names when it is set. Their names say what they
+#     are, and the 64-bit tree (hosts that run only 64-bit programs) makes them too:
+#       ZelmoraLauncherSetup-<version>-standin.exe, ZelmoraLauncher-<version>-win32-standin.zip
+#       ZelmoraLauncherSetup-<version>-win64-standin.exe, ZelmoraLauncher-<version>-win64-standin.zip
+#
+# The libcef.dll to be packed is checked either way: a DLL for the launcher's
+# machine that exports every function the launcher imports from it, and the
+# stand-in's (which exports zlm_standin_engine) exactly when --standin is given.
 # The version is the project's (CMakeLists.txt), read from the tree's generated
 # product_config.h, which also feeds the launcher's version resource. The
 # installer's target (x86-unicode or amd64-unicode) follows the executable's
-# machine. A tree built with CEF_ROOT also packs CEF's runtime files, which the
-# build copied beside the executable.
+# machine. Paths are taken from the project's root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 die() { echo "make-dist: $*" >&2; exit 1; }
-[ $# -eq 2 ] || die "usage: make-dist.sh <build tree> <output folder>"
+standin=
+if [ "${1:-}" = --standin ]; then standin=yes; shift; fi
+[ $# -eq 2 ] || die "usage: CEF_RUNTIME=<folder> make-dist.sh <build tree> <output folder>, or make-dist.sh --standin <build tree> <output folder>"
 tree=$1
 out=$2
+runtime=${CEF_RUNTIME:-}
+
+# Refused before anything is looked at or removed: packages of an earlier run
+# with a real runtime stay where they are.
+if [ -z "$standin" ] && [ -z "$runtime" ]; then
+  echo "make-dist: player packages need a real CEF 3.2623 runtime: CEF_RUNTIME=<unpacked cef_binary_3.2623.*_windows32> make dist" >&2
+  echo "make-dist: for test packages with the stand-in engine (no web renderer): make dist-standin" >&2
+  exit 1
+fi
 
 exe="$tree/ZelmoraLauncher.exe"
 config="$tree/generated/product_config.h"
 icon="$tree/generated/launcher.ico"
-cache="$tree/CMakeCache.txt"
-for f in "$exe" "$config" "$icon" "$cache"; do
+for f in "$exe" "$config" "$icon"; do
   [ -f "$f" ] || die "$f is missing: build the tree first"
 done
 
@@ -37,52 +59,126 @@ flash_version=$(sed -n 's/^inline constexpr char kFlashVersion\[\] = "\([0-9.]*\
 [ -n "$flash_version" ] || die "no kFlashVersion in src/app/config.h"
 
 case "$(file -b "$exe")" in
-  "PE32 executable (GUI) Intel 80386"*)
-    target=x86-unicode; flavour=win32; setup="ZelmoraLauncherSetup-$version.exe" ;;
-  "PE32+ executable (GUI) x86-64"*)
-    target=amd64-unicode; flavour=win64; setup="ZelmoraLauncherSetup-$version-win64.exe" ;;
+  "PE32 executable (GUI) Intel 80386"*) machine=i386; target=x86-unicode; flavour=win32 ;;
+  "PE32+ executable (GUI) x86-64"*) machine=x86-64; target=amd64-unicode; flavour=win64 ;;
   *) die "$exe is not a Windows GUI program for x86 or x64" ;;
 esac
-zipname="ZelmoraLauncher-$version-$flavour.zip"
+if [ -n "$standin" ]; then
+  kind=-standin
+  machine_tag=
+  [ "$flavour" = win32 ] || machine_tag=-$flavour
+  setup="ZelmoraLauncherSetup-$version$machine_tag-standin.exe"
+else
+  # The product is the 32-bit program: the Flash plug-in it loads and the texts
+  # for players are 32-bit, and a 64-bit launcher refuses that plug-in.
+  [ "$flavour" = win32 ] ||
+    die "player packages are made from the 32-bit launcher (build/win); $exe is a 64-bit build, for tests only (make-dist.sh --standin)"
+  kind=
+  setup="ZelmoraLauncherSetup-$version.exe"
+fi
+zipname="ZelmoraLauncher-$version-$flavour$kind.zip"
 # Packages of an earlier run must not pass for this one's, should it fail.
 mkdir -p "$out"
 rm -f "$out/$setup" "$out/$zipname"
 
-# CEF's runtime beside the executable. Required: what CEF cannot start without,
-# and the resources of the default locale. Packed when present: the other .pak
-# files and locales, and the GPU libraries (accelerated content). Import
-# libraries, the sandbox helper and the DRM adapter of the SDK are not shipped.
-cef_required=(libcef.dll icudtl.dat natives_blob.bin snapshot_blob.bin
-  cef.pak cef_100_percent.pak cef_200_percent.pak locales/en-US.pak)
-cef_optional=(d3dcompiler_43.dll d3dcompiler_47.dll libEGL.dll libGLESv2.dll)
-cef_root=$(sed -n 's/^CEF_ROOT:[A-Z]*=//p' "$cache")
+# What goes beside the executable: sources[i] is packed as packed[i].
+sources=("$exe")
 packed=(ZelmoraLauncher.exe)
-if [ -n "$cef_root" ]; then
-  for f in "${cef_required[@]}"; do
-    [ -f "$tree/$f" ] || die "$tree/$f is missing: a build with CEF_ROOT needs it beside the executable"
+declare -A taken=([ZelmoraLauncher.exe]=1)
+take() {
+  [ -z "${taken[$2]:-}" ] || return 0
+  sources+=("$1"); packed+=("$2"); taken[$2]=1
+}
+if [ -n "$runtime" ]; then
+  # An unpacked binary distribution: what CEF cannot start without and the
+  # resources of the default locale are required; the other .pak files and
+  # locales and the GPU libraries (accelerated content) are packed when present.
+  # Import libraries, the sandbox helper and the DRM adapter are not shipped.
+  [ -d "$runtime/Release" ] && [ -d "$runtime/Resources" ] ||
+    die "CEF_RUNTIME=$runtime has no Release/ and Resources/ folders: it must name an unpacked CEF 3.2623 binary distribution"
+  for f in libcef.dll natives_blob.bin snapshot_blob.bin; do
+    [ -f "$runtime/Release/$f" ] || die "$runtime/Release/$f is missing: CEF_RUNTIME must name a complete CEF 3.2623 binary distribution"
+    take "$runtime/Release/$f" "$f"
   done
-  packed+=("${cef_required[@]}")
-  for f in "${cef_optional[@]}"; do [ -f "$tree/$f" ] && packed+=("$f"); done
-  while IFS= read -r f; do packed+=("$f"); done < <(
-    cd "$tree" && find . -maxdepth 1 -name '*.pak' -type f -printf '%P\n'
-    cd "$tree" && find locales -maxdepth 1 -name '*.pak' -type f)
-  mapfile -t packed < <(printf '%s\n' "${packed[@]}" | LC_ALL=C sort -u)
+  for f in icudtl.dat cef.pak cef_100_percent.pak cef_200_percent.pak locales/en-US.pak; do
+    [ -f "$runtime/Resources/$f" ] || die "$runtime/Resources/$f is missing: CEF_RUNTIME must name a complete CEF 3.2623 binary distribution"
+    take "$runtime/Resources/$f" "$f"
+  done
+  for f in d3dcompiler_43.dll d3dcompiler_47.dll libEGL.dll libGLESv2.dll; do
+    [ -f "$runtime/Release/$f" ] && take "$runtime/Release/$f" "$f"
+  done
+  while IFS= read -r f; do take "$runtime/Resources/$f" "$f"; done < <(
+    cd "$runtime/Resources" && { find . -maxdepth 1 -name '*.pak' -type f -printf '%P\n'
+      [ ! -d locales ] || find locales -maxdepth 1 -name '*.pak' -type f; } | LC_ALL=C sort)
+  engine="$runtime/Release/libcef.dll"
+else
+  engine="$tree/libcef.dll"
+  [ -f "$engine" ] || die "$engine is missing: build the tree first"
+  take "$engine" libcef.dll
 fi
 for f in "${packed[@]}"; do
   # Names go into the NSIS script as they are.
   [[ $f =~ ^([A-Za-z0-9._-]+/)?[A-Za-z0-9._-]+$ ]] || die "cannot pack a file named '$f'"
 done
 
-work="$out/work-$flavour"
+# --- The engine: right machine, serves the launcher, and the kind asked for ---
+# The x86_64 objdump reads PE32 and PE32+ alike.
+objdump=x86_64-w64-mingw32-objdump
+engine_info=$("$objdump" -p "$engine" 2>/dev/null) || die "$engine is not a Windows DLL"
+case "$(sed -n 's/.*file format \(pei-[a-z0-9-]*\)$/\1/p' <<<"$engine_info" | head -n 1)" in
+  pei-i386) engine_machine=i386 ;;
+  pei-x86-64) engine_machine=x86-64 ;;
+  *) die "$engine is not a Windows DLL for x86 or x64" ;;
+esac
+awk '/^Characteristics/ {on=1; next} on && /^[[:space:]]*$/ {exit} on && $1 == "DLL" {dll=1} END {exit !dll}' \
+  <<<"$engine_info" || die "$engine is not a DLL"
+[ "$engine_machine" = "$machine" ] ||
+  die "$engine is built for $engine_machine, but $exe for $machine: the launcher cannot load it"
+exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^[[:space:]]*$/ {on=0} on {print $NF}' \
+  <<<"$engine_info" | LC_ALL=C sort -u)
+# The stand-in marks itself twice: by an export that CEF's library has not, and
+# by its version resource's description.
+# (grep without -q reads to the end: quitting early would fail the pipe.)
+engine_is_standin=
+if grep -qx zlm_standin_engine <<<"$exports"; then
+  engine_is_standin=export
+elif x86_64-w64-mingw32-strings -a -el "$engine" | grep -F 'Stand-in CEF engine' >/dev/null; then
+  engine_is_standin=description
+fi
+if [ -n "$standin" ]; then
+  hint=
+  [ -z "$runtime" ] || hint=" (unset CEF_RUNTIME to pack the tree's own)"
+  [ "$engine_is_standin" = export ] ||
+    die "$engine is not the stand-in engine (it does not export zlm_standin_engine); --standin packages carry the stand-in only$hint"
+elif [ -n "$engine_is_standin" ]; then
+  die "$engine is the stand-in engine (no web renderer), not CEF's; player packages need a real CEF 3.2623 runtime in CEF_RUNTIME (test packages: make dist-standin)"
+fi
+imports=$("$objdump" -p "$exe" | awk 'tolower($0) ~ /dll name: libcef\.dll$/ {on=1; next}
+  on && /^[[:space:]]*$/ {on=0} on && NF >= 3 && $1 != "vma:" {print $NF}' | LC_ALL=C sort -u)
+[ -n "$imports" ] || die "$exe imports nothing from libcef.dll"
+missing=$(LC_ALL=C comm -23 <(echo "$imports") <(echo "$exports"))
+if [ -n "$missing" ]; then
+  die "$engine lacks $(wc -l <<<"$missing") of the functions the launcher imports from libcef.dll" \
+    "($(head -n 5 <<<"$missing" | paste -sd ' ')$([ "$(wc -l <<<"$missing")" -le 5 ] || echo ' ...')):" \
+    "it is not CEF 3.2623's libcef.dll"
+fi
+
+# --- Staging --------------------------------------------------------------------
+work="$out/work-$flavour$kind"
 rm -rf "$work"
 stage="$work/Zelmora Launcher"
 mkdir -p "$stage"
-for f in "${packed[@]}"; do
-  mkdir -p "$stage/$(dirname "$f")"
-  cp "$tree/$f" "$stage/$f"
+for i in "${!packed[@]}"; do
+  mkdir -p "$stage/$(dirname "${packed[$i]}")"
+  cp "${sources[$i]}" "$stage/${packed[$i]}"
 done
-# Notepad of older Windows shows a file with bare line feeds as one line.
-sed -e "s/@FLASH_VERSION@/$flash_version/g" -e 's/\r*$/\r/' dist/Readme.txt > "$stage/Readme.txt"
+# Notepad of older Windows shows a file with bare line feeds as one line. A
+# test package says what it is before anything else, as the zip has no
+# welcome page.
+{
+  [ -z "$standin" ] || sed "s/@VERSION@/$version/g" dist/standin-notice.txt
+  sed "s/@FLASH_VERSION@/$flash_version/g" dist/Readme.txt
+} | sed 's/\r*$/\r/' > "$stage/Readme.txt"
 
 abs_stage=$(cd "$stage" && pwd)
 abs_work=$(cd "$work" && pwd)
@@ -97,7 +193,7 @@ mapfile -t files < <(cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sor
 mapfile -t subdirs < <(cd "$stage" && find . -mindepth 1 -type d -printf '%P\n' | LC_ALL=C sort -r)
 winpath() { printf '%s' "${1//\//\\}"; }
 {
-  echo "; Generated by scripts/make-dist.sh: the files packed from $tree."
+  echo "; Generated by scripts/make-dist.sh: the files packed from $tree${runtime:+ and $runtime}."
   echo "!macro ZLM_EXTRACT_FILES"
   current=.
   echo "  SetOutPath \"\$INSTDIR\""
@@ -120,11 +216,10 @@ winpath() { printf '%s' "${1//\//\\}"; }
   echo "!macroend"
 } > "$files_nsh"
 
-abs_out=$(cd "$out" && pwd)
 makensis -V2 -WX -INPUTCHARSET UTF8 \
   "-DZLM_VERSION=$version" "-DZLM_TARGET=$target" "-DZLM_FILES_NSH=$files_nsh" \
   "-DZLM_ICON=$abs_icon" "-DZLM_WEBSITE_URL=$website" "-DZLM_FLASH_VERSION=$flash_version" \
-  "-DZLM_OUTFILE=$abs_work/$setup" \
+  "-DZLM_SETUP_NAME=$setup" "-DZLM_OUTFILE=$abs_work/$setup" ${standin:+-DZLM_STANDIN} \
   dist/installer.nsi >"$work/makensis.log" 2>&1 ||
   { cat "$work/makensis.log" >&2; die "makensis failed"; }
 
@@ -133,5 +228,7 @@ makensis -V2 -WX -INPUTCHARSET UTF8 \
 # Complete packages only ever appear under their final names.
 mv "$work/$setup" "$out/$setup"
 mv "$work/package.zip" "$out/$zipname"
-echo "make-dist: $out/$setup ($(stat -c %s "$out/$setup") bytes, $target)"
+if [ -n "$standin" ]; then engine_said="the stand-in engine, for tests"
+else engine_said="CEF from $runtime"; fi
+echo "make-dist: $out/$setup ($(stat -c %s "$out/$setup") bytes, $target, $engine_said)"
 echo "make-dist: $out/$zipname ($(stat -c %s "$out/$zipname") bytes, ${#files[@]} files)"

@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 logdir="$build/test-logs"; mkdir -p "$logdir"
 source scripts/wine-env.sh "$build"
+source scripts/pe-checks.sh
 trap rig_stop EXIT
 
 total_pass=0
@@ -43,6 +44,16 @@ run_suite() {  # suite counter timeout-seconds command...
   record "$suite" "$pass" "$fail"
 }
 
+# The log says which program each Windows suite runs and on which libcef.dll.
+says_what_runs() {  # suite exe
+  local dll engine
+  dll="$(dirname "$2")/libcef.dll"
+  if [ ! -f "$dll" ]; then engine="missing"
+  elif is_standin_engine "$dll"; then engine="the stand-in engine"
+  else engine="not the stand-in: CEF's own"; fi
+  echo "== $1 runs $2 ($(file -b "$2" | cut -d, -f1)) on $dll ($engine${dll:+, sha256 $(sha256sum "$dll" 2>/dev/null | cut -c1-16)})"
+}
+
 need() {  # suite file: a suite that was not built is a failure, not a silent skip
   [ -e "$2" ] && return 0
   echo "$1: $2 was not built"; record "$1" 0 1; return 1
@@ -60,12 +71,17 @@ rig_start_wineserver
 # The Windows suites run from the tree this host can execute (scripts/wine-env.sh).
 wt="$build/$rig_tree"
 [ "$rig_tree" = win ] || echo "== this host cannot run 32-bit programs: Windows suites from $wt under 64-bit Wine"
+says_what_runs win "$wt/tests/win/win_tests.exe"
 need win "$wt/tests/win/win_tests.exe" &&
   run_suite win count_gtest 1500 "$rig_wine" "$wt/tests/win/win_tests.exe"
+echo "== standin runs $wt/cef_standin/standin_tests.exe (the engine in-process, with the SDK's message router)"
+says_what_runs standin "$wt/cef_standin/standin_sample.exe"
 need standin "$wt/cef_standin/standin_tests.exe" &&
   run_suite standin count_gtest 1500 "$rig_wine" "$wt/cef_standin/standin_tests.exe"
+says_what_runs e2e "$wt/ZelmoraLauncher.exe"
 need e2e "$wt/tests/e2e/e2e_tests.exe" &&
   run_suite e2e count_gtest 1500 "$rig_wine" "$wt/tests/e2e/e2e_tests.exe"
+says_what_runs xkeys "$wt/ZelmoraLauncher.exe"
 need xkeys "$wt/ZelmoraLauncher.exe" &&
   run_suite xkeys count_plain 120 tests/e2e/real_keys.sh "$wt/ZelmoraLauncher.exe" "$rig_wine"
 run_suite installer count_plain 600 tests/dist/installer_test.sh "$build"

@@ -54,12 +54,17 @@ void SampleApp::OnContextInitialized() {
                                                    settings, NULL);
 }
 
+void SampleApp::OnWebKitInitialized() {
+  // One router per renderer process: a renderer that replaces a crashed one
+  // starts with a fresh one.
+  router_ = CefMessageRouterRendererSide::Create(CefMessageRouterConfig());
+}
+
 void SampleApp::OnContextCreated(CefRefPtr<CefBrowser> browser,
                                  CefRefPtr<CefFrame> frame,
                                  CefRefPtr<CefV8Context> context) {
-  if (!router_)
-    router_ = CefMessageRouterRendererSide::Create(CefMessageRouterConfig());
-  router_->OnContextCreated(browser, frame, context);
+  if (router_)
+    router_->OnContextCreated(browser, frame, context);
 }
 
 void SampleApp::OnContextReleased(CefRefPtr<CefBrowser> browser,

@@ -30,6 +30,7 @@ class SampleApp : public CefApp,
   bool browser_failed() const { return browser_failed_; }
 
   // CefRenderProcessHandler methods (render thread):
+  void OnWebKitInitialized() override;
   void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                         CefRefPtr<CefV8Context> context) override;
   void OnContextReleased(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,

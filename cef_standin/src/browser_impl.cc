@@ -14,7 +14,6 @@
 #include "include/cef_request_handler.h"
 #include "navigation.h"
 #include "page_window.h"
-#include "renderer_routers.h"
 #include "task_threads.h"
 #include "ui_thread.h"
 
@@ -69,6 +68,9 @@ bool BrowserImpl::CreateWindows(const CefWindowInfo& info) {
 }
 
 void BrowserImpl::Start(const std::string& url) {
+  // The engine's one renderer starts with its first browser.
+  if (!RendererProcessStarted())
+    StartRendererProcess();
   CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
   if (renderer)
     renderer->OnBrowserCreated(this);
@@ -132,7 +134,6 @@ void BrowserImpl::CrashRenderer() {
     return;
   renderer_alive_ = false;
   ++renderer_generation_;
-  ForgetRendererOfBrowser(id_);
   DropSubFrames(main_frame_.get(), false);
   if (CefRefPtr<V8ContextImpl> context = main_frame_->SwapContext(NULL))
     context->Invalidate();
@@ -156,7 +157,8 @@ void BrowserImpl::StartRendererIfGone() {
   if (renderer_alive_)
     return;
   renderer_alive_ = true;
-  // A new renderer process learns of the browser, as at creation.
+  // A new renderer process starts as the first did, then learns of the browser.
+  StartRendererProcess();
   CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
   if (renderer)
     renderer->OnBrowserCreated(this);
@@ -296,7 +298,14 @@ void BrowserImpl::FinishClose() {
     life_span->OnBeforeClose(this);
   // The renderer side goes after the browser side learned of the close, so
   // pending queries are cancelled by the browser-side router without any page
-  // callback running.
+  // callback running. It goes a task later: the real renderer tears its view
+  // down only after a round trip for the page's unload, and what it was sent
+  // before the close (an answer on its way) is handled first.
+  CefRefPtr<BrowserImpl> self(this);
+  PostUiTask([self] { self->ReleaseRendererSide(); });
+}
+
+void BrowserImpl::ReleaseRendererSide() {
   const std::vector<CefRefPtr<FrameImpl>> all = frames();
   if (renderer_alive_) {
     for (auto it = all.rbegin(); it != all.rend(); ++it)

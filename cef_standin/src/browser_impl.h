@@ -109,6 +109,9 @@ class BrowserImpl : public CefBrowser {
 
  private:
   void FinishClose();
+  // The renderer side's part of the close: contexts released, the browser
+  // destroyed, the browser forgotten.
+  void ReleaseRendererSide();
   void DestroyWindows();
   void FinishPopup(int index, bool canceled);
 

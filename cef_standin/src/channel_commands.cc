@@ -13,6 +13,7 @@
 
 #include "engine.h"
 #include "include/cef_command_line.h"
+#include "page_records.h"
 #include "standin/page.h"
 
 namespace standin {
@@ -142,9 +143,10 @@ bool WaitFor(ChannelHost& host, Call& call, int wait_ms,
   const auto deadline = Clock::now() + std::chrono::milliseconds(wait_ms);
   for (;;) {
     bool done = false;
+    const std::uint64_t seen = PageChangeCount();
     if (!OnUi(host, call, [&] { done = check(); }))
       return false;
-    if (done || Clock::now() >= deadline || !host.Wait(kPollMs))
+    if (done || Clock::now() >= deadline || !host.WaitForChange(kPollMs, seen))
       return done;
   }
 }

@@ -3,6 +3,7 @@
 #ifndef CEF_STANDIN_SRC_CHANNEL_COMMANDS_H_
 #define CEF_STANDIN_SRC_CHANNEL_COMMANDS_H_
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -16,6 +17,9 @@ class ChannelHost {
   // Lets about ms milliseconds pass while the page works; false when the channel
   // is stopping and waiting must end.
   virtual bool Wait(int ms) = 0;
+  // The same, but ends as soon as the page changed after the count `seen`
+  // (see page_records.h).
+  virtual bool WaitForChange(int ms, std::uint64_t /*seen*/) { return Wait(ms); }
 };
 
 // Lines longer than this are refused.

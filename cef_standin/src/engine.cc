@@ -4,6 +4,7 @@
 #include <map>
 
 #include "browser_impl.h"
+#include "list_value_impl.h"
 
 namespace standin {
 
@@ -15,6 +16,7 @@ struct EngineState {
   CefSettings settings;
   std::vector<CefRefPtr<BrowserImpl>> browsers;  // oldest first
   int next_browser_id = 1;
+  bool renderer_started = false;
   std::map<std::string, double> zoom_levels;  // by host
 };
 
@@ -48,6 +50,7 @@ void ResetEngine() {
   State().app = NULL;
   State().settings.Reset();
   State().zoom_levels.clear();
+  State().renderer_started = false;
   State().initialized = false;
 }
 
@@ -61,6 +64,20 @@ CefRefPtr<CefBrowserProcessHandler> BrowserProcessHandler() {
 
 CefRefPtr<CefRenderProcessHandler> RenderProcessHandler() {
   return State().app ? State().app->GetRenderProcessHandler() : NULL;
+}
+
+bool RendererProcessStarted() {
+  return State().renderer_started;
+}
+
+void StartRendererProcess() {
+  State().renderer_started = true;
+  CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
+  if (!renderer)
+    return;
+  // The browser side adds nothing to the start-up information here.
+  renderer->OnRenderThreadCreated(new CefListValueImpl());
+  renderer->OnWebKitInitialized();
 }
 
 int NextBrowserId() {

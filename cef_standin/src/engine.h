@@ -26,6 +26,13 @@ CefRefPtr<CefApp> EngineApp();
 CefRefPtr<CefBrowserProcessHandler> BrowserProcessHandler();
 CefRefPtr<CefRenderProcessHandler> RenderProcessHandler();
 
+// A renderer process begins: OnRenderThreadCreated, then OnWebKitInitialized,
+// as each new renderer process of CEF calls them once. A client that keeps its
+// renderer-side state per process (a router made in OnWebKitInitialized) so
+// starts afresh after a crash, as with a real new process.
+bool RendererProcessStarted();
+void StartRendererProcess();
+
 int NextBrowserId();
 void AddBrowser(CefRefPtr<BrowserImpl> browser);
 void RemoveBrowser(BrowserImpl* browser);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstddef>
 #include <map>
 #include <memory>
 
@@ -15,6 +16,7 @@
 #include "page_records.h"
 #include "ui_thread.h"
 #include "v8_context_impl.h"
+#include "v8_value_impl.h"
 
 namespace standin {
 
@@ -31,9 +33,11 @@ std::map<int, std::shared_ptr<QueryRecord>>& Queries() {
   return queries;
 }
 
-// The onSuccess/onFailure pair the page hands to cefQuery. When the router lets
-// go of it while the query is open, the query ended without an answer.
-class RecordingCallbacks : public PageCallbacks {
+// What the page's onSuccess/onFailure pair records into. Both functions hold
+// it; when the router lets go of both while the query is open (the last
+// reference to either function value went, or its context was released), the
+// query ended without an answer.
+class RecordingCallbacks : public CefBase {
  public:
   explicit RecordingCallbacks(std::shared_ptr<QueryRecord> record)
       : record_(std::move(record)) {}
@@ -42,13 +46,13 @@ class RecordingCallbacks : public PageCallbacks {
       record_->state = QueryState::kCanceled;
   }
 
-  void OnSuccess(const std::string& response) override {
+  void OnSuccess(const std::string& response) {
     record_->responses.push_back(response);
     if (!record_->persistent)
       record_->state = QueryState::kSuccess;
   }
 
-  void OnFailure(int error_code, const std::string& error_message) override {
+  void OnFailure(int error_code, const std::string& error_message) {
     record_->state = QueryState::kFailure;
     record_->has_error = true;
     record_->error_code = error_code;
@@ -57,7 +61,58 @@ class RecordingCallbacks : public PageCallbacks {
 
  private:
   std::shared_ptr<QueryRecord> record_;
+
+  IMPLEMENT_REFCOUNTING(RecordingCallbacks);
 };
+
+// The body of the page's onSuccess(response) or onFailure(code, message).
+// Arguments of another type read as "" and 0, as the page would record them
+// had the router sent something else.
+class PageCallback : public CefV8Handler {
+ public:
+  PageCallback(CefRefPtr<RecordingCallbacks> callbacks, bool success)
+      : callbacks_(callbacks), success_(success) {}
+
+  bool Execute(const CefString& /*name*/, CefRefPtr<CefV8Value> /*object*/,
+               const CefV8ValueList& arguments, CefRefPtr<CefV8Value>& /*retval*/,
+               CefString& /*exception*/) override {
+    if (success_) {
+      callbacks_->OnSuccess(StringArgument(arguments, 0));
+    } else {
+      const bool has_code = arguments.size() > 0 && arguments[0]->IsInt();
+      callbacks_->OnFailure(has_code ? arguments[0]->GetIntValue() : 0,
+                            StringArgument(arguments, 1));
+    }
+    return true;
+  }
+
+ private:
+  static std::string StringArgument(const CefV8ValueList& arguments, std::size_t i) {
+    return i < arguments.size() && arguments[i]->IsString()
+               ? arguments[i]->GetStringValue().ToString()
+               : std::string();
+  }
+
+  CefRefPtr<RecordingCallbacks> callbacks_;
+  const bool success_;
+
+  IMPLEMENT_REFCOUNTING(PageCallback);
+};
+
+// window[name] in the context, when it is a function; the context must be
+// entered.
+CefRefPtr<CefV8Value> WindowFunction(CefRefPtr<V8ContextImpl> context, const char* name) {
+  CefRefPtr<CefV8Value> window = context->GetGlobal();
+  CefRefPtr<CefV8Value> function = window ? window->GetValue(name) : NULL;
+  return function && function->IsFunction() ? function : NULL;
+}
+
+bool HasWindowFunction(CefRefPtr<V8ContextImpl> context, const char* name) {
+  if (!context || !context->IsValid())
+    return false;
+  ScopedCurrentContext current(context);
+  return WindowFunction(context, name) != nullptr;
+}
 
 Status Error(const char* text) {
   return Status{text};
@@ -127,7 +182,7 @@ Status ListFrames(int browser_id, std::vector<FrameInfo>* frames) {
     info.url = frame->url();
     info.main = frame->IsMain();
     CefRefPtr<V8ContextImpl> context = frame->context();
-    info.has_query = context && context->FindQueryFunction(kQueryFunction);
+    info.has_query = HasWindowFunction(context, kQueryFunction);
     info.context = context ? context->id() : 0;
     frames->push_back(info);
   }
@@ -142,22 +197,39 @@ Status SendQuery(int browser_id, std::int64_t frame_id, const std::string& reque
   if (!status.ok())
     return status;
   CefRefPtr<V8ContextImpl> context = frame->context();
-  const QueryFunction* found = context ? context->FindQueryFunction(kQueryFunction) : nullptr;
-  if (!found)
+  if (!context || !context->IsValid())
     return Error("no cefQuery");
-  const QueryFunction query_function = *found;
   auto record = std::make_shared<QueryRecord>();
   record->frame = frame->GetIdentifier();
   record->request = request;
   record->persistent = persistent;
-  PageQuery query;
-  query.request = request;
-  query.persistent = persistent;
-  query.callbacks = std::make_shared<RecordingCallbacks>(record);
   int id = 0;
   {
+    // As the page's script: var id = window.cefQuery({...});
     ScopedCurrentContext current(context);
-    id = query_function(query);
+    CefRefPtr<CefV8Value> query_function = WindowFunction(context, kQueryFunction);
+    if (!query_function)
+      return Error("no cefQuery");
+    CefRefPtr<RecordingCallbacks> callbacks = new RecordingCallbacks(record);
+    CefRefPtr<CefV8Value> argument = CreatePageObject();
+    if (!argument)
+      return Error("no cefQuery");
+    argument->SetValue("request", CefV8Value::CreateString(request),
+                       V8_PROPERTY_ATTRIBUTE_NONE);
+    argument->SetValue("persistent", CefV8Value::CreateBool(persistent),
+                       V8_PROPERTY_ATTRIBUTE_NONE);
+    argument->SetValue("onSuccess",
+                       CreatePageFunction("onSuccess", new PageCallback(callbacks, true)),
+                       V8_PROPERTY_ATTRIBUTE_NONE);
+    argument->SetValue("onFailure",
+                       CreatePageFunction("onFailure", new PageCallback(callbacks, false)),
+                       V8_PROPERTY_ATTRIBUTE_NONE);
+    CefV8ValueList arguments;
+    arguments.push_back(argument);
+    CefRefPtr<CefV8Value> result =
+        query_function->ExecuteFunctionWithContext(context, context->GetGlobal(), arguments);
+    if (result && result->IsInt())
+      id = result->GetIntValue();
   }
   if (id <= 0)
     return Error("no cefQuery");
@@ -183,13 +255,18 @@ Status CancelQuery(int browser_id, std::int64_t frame_id, int query_id,
   if (!status.ok())
     return status;
   CefRefPtr<V8ContextImpl> context = frame->context();
-  const CancelFunction* found =
-      context ? context->FindCancelFunction(kCancelFunction) : nullptr;
-  if (!found)
+  if (!context || !context->IsValid())
     return Error("no cefQuery");
-  const CancelFunction cancel_function = *found;
+  // As the page's script: window.cefQueryCancel(id).
   ScopedCurrentContext current(context);
-  *canceled = cancel_function(query_id);
+  CefRefPtr<CefV8Value> cancel_function = WindowFunction(context, kCancelFunction);
+  if (!cancel_function)
+    return Error("no cefQuery");
+  CefV8ValueList arguments;
+  arguments.push_back(CefV8Value::CreateInt(query_id));
+  CefRefPtr<CefV8Value> result =
+      cancel_function->ExecuteFunctionWithContext(context, context->GetGlobal(), arguments);
+  *canceled = result && result->IsBool() && result->GetBoolValue();
   return status;
 }
 

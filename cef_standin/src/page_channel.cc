@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "channel_commands.h"
+#include "page_records.h"
 #include "ui_thread.h"
 
 namespace standin {
@@ -118,6 +119,11 @@ class PipeHost : public ChannelHost {
 
   bool Wait(int ms) override {
     return WaitForSingleObject(stop_, static_cast<DWORD>(ms)) == WAIT_TIMEOUT;
+  }
+
+  bool WaitForChange(int ms, std::uint64_t seen) override {
+    WaitForPageChange(seen, ms);
+    return WaitForSingleObject(stop_, 0) == WAIT_TIMEOUT;
   }
 
  private:

@@ -1,55 +1,31 @@
-// A script context without a script engine. What a page's window object would
-// hold is modelled as a table of named functions: the renderer-side router puts
-// its query and cancel functions there, and the page (the page channel) calls them.
+// A script context without a script engine: a frame's document, with its window
+// object (see v8_value_impl.h). The renderer-side router puts cefQuery and
+// cefQueryCancel on the window, and the page (the page channel) calls them
+// from there, as a script would.
 #ifndef CEF_STANDIN_SRC_V8_CONTEXT_IMPL_H_
 #define CEF_STANDIN_SRC_V8_CONTEXT_IMPL_H_
 
-#include <functional>
-#include <map>
+#include <cstddef>
 #include <memory>
-#include <string>
 
 #include "include/cef_v8.h"
+#include "v8_value_impl.h"
 
 namespace standin {
 
 class FrameImpl;
 
-// The page's onSuccess/onFailure pair of one query. Whoever holds it may call it;
-// dropping it without a call is how a query ends unanswered.
-class PageCallbacks {
- public:
-  virtual ~PageCallbacks() {}
-  virtual void OnSuccess(const std::string& response) = 0;
-  virtual void OnFailure(int error_code, const std::string& error_message) = 0;
-};
-
-// The one object argument of window.cefQuery.
-struct PageQuery {
-  std::string request;
-  bool persistent = false;
-  std::shared_ptr<PageCallbacks> callbacks;  // may be null: no callbacks given
-};
-
-// window.cefQuery returns the request id; window.cefQueryCancel whether a
-// pending request was cancelled.
-using QueryFunction = std::function<int(const PageQuery&)>;
-using CancelFunction = std::function<bool(int)>;
-
 class V8ContextImpl : public CefV8Context {
  public:
   explicit V8ContextImpl(FrameImpl* frame);
+  ~V8ContextImpl() override;
 
   int id() const { return id_; }
   FrameImpl* frame() const { return frame_; }
-  // The frame dropped this context (navigation or close).
+  const std::shared_ptr<ContextState>& state() const { return state_; }
+  // The frame dropped this context (navigation, crash or close): the window
+  // and every object made in it become invalid.
   void Invalidate();
-
-  // Installing under a name that exists replaces it, as an assignment would.
-  void SetQueryFunction(const std::string& name, QueryFunction function);
-  void SetCancelFunction(const std::string& name, CancelFunction function);
-  const QueryFunction* FindQueryFunction(const std::string& name) const;
-  const CancelFunction* FindCancelFunction(const std::string& name) const;
 
   // CefV8Context methods:
   CefRefPtr<CefTaskRunner> GetTaskRunner() override;
@@ -66,24 +42,35 @@ class V8ContextImpl : public CefV8Context {
  private:
   int id_;
   FrameImpl* frame_;  // not owned; null once released
-  std::map<std::string, QueryFunction> query_functions_;
-  std::map<std::string, CancelFunction> cancel_functions_;
+  std::shared_ptr<ContextState> state_;
+  std::shared_ptr<ObjectData> global_;
 
   IMPLEMENT_REFCOUNTING(V8ContextImpl);
 };
 
-// Makes a context current for the duration of a call into page-side code, so
-// CefV8Context::GetCurrentContext answers as it would inside a script.
-class ScopedCurrentContext {
+// Puts a context on the stack of contexts in use for a scope (renderer thread).
+// Entered: what CefV8Context::Enter or a call's context scope does, so the
+// context is both current and entered. Not entered: the context of a running
+// function, which V8 makes current while the entered context stays the
+// caller's. Nothing happens for a null or released context.
+class ScopedContextEntry {
  public:
-  explicit ScopedCurrentContext(CefRefPtr<V8ContextImpl> context);
-  ~ScopedCurrentContext();
-  ScopedCurrentContext(const ScopedCurrentContext&) = delete;
-  ScopedCurrentContext& operator=(const ScopedCurrentContext&) = delete;
+  ScopedContextEntry(CefRefPtr<V8ContextImpl> context, bool entered);
+  ~ScopedContextEntry();
+  ScopedContextEntry(const ScopedContextEntry&) = delete;
+  ScopedContextEntry& operator=(const ScopedContextEntry&) = delete;
 
  private:
-  bool entered_;
-  CefRefPtr<V8ContextImpl> context_;
+  bool pushed_ = false;
+  std::size_t depth_ = 0;
+};
+
+// The engine calling into page-side code (renderer callbacks, the page's own
+// calls): the context is entered for the duration.
+class ScopedCurrentContext : public ScopedContextEntry {
+ public:
+  explicit ScopedCurrentContext(CefRefPtr<V8ContextImpl> context)
+      : ScopedContextEntry(context, true) {}
 };
 
 }  // namespace standin

@@ -83,14 +83,19 @@ class TestApp : public CefApp,
   }
   void OnContextInitialized() override { Record("OnContextInitialized"); }
 
+  // One router per renderer process, as CEF's own samples keep it: a renderer
+  // that starts after a crash begins with a fresh one.
+  void OnWebKitInitialized() override {
+    Record("OnWebKitInitialized");
+    if (with_router)
+      router = CefMessageRouterRendererSide::Create(CefMessageRouterConfig());
+  }
+
   void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                         CefRefPtr<CefV8Context> context) override {
     Record("OnContextCreated " + Id(frame->GetIdentifier()));
-    if (!with_router)
-      return;
-    if (!router)
-      router = CefMessageRouterRendererSide::Create(CefMessageRouterConfig());
-    router->OnContextCreated(browser, frame, context);
+    if (router)
+      router->OnContextCreated(browser, frame, context);
   }
   void OnContextReleased(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                          CefRefPtr<CefV8Context> context) override {

@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # The installer and the zip that scripts/make-dist.sh makes, checked from outside:
-#  - the product package of build/win: a 32-bit GUI installer that needs no
-#    administrator rights and carries the launcher's version; the zip's files;
-#  - what a tree built with CEF_ROOT packs (a made-up tree with CEF's runtime);
-#  - under Wine, in a fresh prefix of its own: silent installs to the default
-#    folder and to a /D= folder with spaces, the installed launcher, upgrades
-#    (over saved logins, while the launcher runs, while a file is held open),
-#    uninstalls that keep or remove the saved logins, and a player who upgrades
-#    while the launcher runs and lets setup close it.
-# Hosts that cannot execute 32-bit programs install the 64-bit package of the
-# same script (build/win64); the log says which package ran.
+#  - what make-dist refuses: player packages without CEF_RUNTIME, or with a
+#    runtime whose libcef.dll is the stand-in engine's, is built for another
+#    machine, lacks functions the launcher imports, is no DLL, or is missing
+#    files; test packages (--standin) whose libcef.dll is not the stand-in's;
+#    player packages of the 64-bit build. None of them leaves a package;
+#  - player packages of build/win with a made-up CEF 3.2623 runtime (a folder
+#    laid out like a binary distribution, whose libcef.dll is a small DLL that
+#    exports what the launcher imports): their names, a 32-bit GUI installer
+#    that needs no administrator rights and carries the launcher's version, and
+#    the zip's files, the runtime's beside the launcher;
+#  - test packages with the stand-in engine: their -standin names, per tree,
+#    the stand-in's libcef.dll and the readme's notice;
+#  - under Wine, in a fresh prefix of its own, with the -standin packages of the
+#    tree this host runs: a package with a runtime folder's files and locales
+#    installed and uninstalled; silent installs to the default folder and to a
+#    /D= folder with spaces, the installed launcher, upgrades (over saved
+#    logins, while the launcher runs, while a file is held open), uninstalls
+#    that keep or remove the saved logins, and a player who upgrades while the
+#    launcher runs and lets setup close it, having read the welcome page that
+#    says the package holds a test engine.
+# Hosts that cannot execute 32-bit programs install the 64-bit -standin
+# package (build/win64); the log says which package ran.
 # Usage: installer_test.sh <build folder>. Uses $DISPLAY or starts an Xvfb.
 # Closes with "N passed, N failed".
 set -uo pipefail
@@ -17,6 +29,8 @@ cd "$(dirname "$0")/../.."
 build=${1:-build}
 source scripts/pe-checks.sh
 source scripts/wine-env.sh "$build"
+# Every make-dist run below names its runtime itself.
+unset CEF_RUNTIME
 
 version=$(sed -n 's/^#define ZLM_VERSION_STRING "\(.*\)"$/\1/p' "$build/win/generated/product_config.h")
 scratch="$(cd "$build" && pwd)/dist-test"
@@ -32,19 +46,137 @@ files_of() {  # folder: its files, relative, sorted
 zip_files() {  # zip: its files, without the top folder
   unzip -Z1 "$1" | grep -v '/$' | sed 's|^Zelmora Launcher/||' | LC_ALL=C sort
 }
+zip_file() {  # zip name: the packed file's bytes
+  unzip -p "$1" "Zelmora Launcher/$2"
+}
 same_list() {  # expected actual (newline-separated lists)
   [ "$1" = "$2" ] || { diff <(echo "$1") <(echo "$2") | sed 's/^/  /'; return 1; }
 }
+packages_in() {  # folder: the packages in it
+  find "$1" -maxdepth 1 \( -name '*.exe' -o -name '*.zip' \) -printf '%f\n' 2>/dev/null | LC_ALL=C sort
+}
+is_gui_x64() { file -b "$1" | grep -q '^PE32+ executable (GUI) x86-64'; }
+gui_for_tree() {  # tree exe: a GUI program for that tree's machine
+  case "$1" in
+    win) is_gui_x86 "$2" ;;
+    *) is_gui_x64 "$2" ;;
+  esac
+}
+manifest_as_invoker() {
+  python3 tests/dist/win_files.py manifest "$1" | grep -q '<requestedExecutionLevel level="asInvoker"'
+}
+readme_notice='TEST PACKAGE - NOT FOR PLAYERS'
+readme_says_test() {  # zip: its readme opens with the notice of a test package
+  local first; first=$(zip_file "$1" Readme.txt | head -n 1 | tr -d '\r')
+  [ "$first" = "$readme_notice" ] || { echo "  the readme begins: $first"; return 1; }
+}
 
-# --- The product package ------------------------------------------------------
-product_setup="$build/dist/ZelmoraLauncherSetup-$version.exe"
-product_zip="$build/dist/ZelmoraLauncher-$version-win32.zip"
-echo "-- the product package, from $build/win"
-if check "make-dist packs $build/win" scripts/make-dist.sh "$build/win" "$build/dist"; then
+# --- Made-up CEF runtimes --------------------------------------------------------
+# Folders laid out like an unpacked CEF 3.2623 binary distribution. Only
+# libcef.dll is a real PE file: a small DLL exporting what the 32-bit launcher
+# imports from libcef.dll (CEF's own library has no zlm_standin_engine), or the
+# stand-in's, or one that is wrong in one way.
+cc32=i686-w64-mingw32-gcc-posix
+cc64=x86_64-w64-mingw32-gcc-posix
+exe32="$build/win/ZelmoraLauncher.exe"
+runtime_release=(natives_blob.bin snapshot_blob.bin d3dcompiler_43.dll d3dcompiler_47.dll libEGL.dll libGLESv2.dll)
+runtime_resources=(icudtl.dat cef.pak cef_100_percent.pak cef_200_percent.pak cef_extensions.pak
+  devtools_resources.pak locales/en-US.pak locales/de.pak)
+runtime_expected=$(printf '%s\n' libcef.dll "${runtime_release[@]}" "${runtime_resources[@]}" \
+  Readme.txt ZelmoraLauncher.exe | LC_ALL=C sort)
+left_out=$(functions_imported_from "$exe32" libcef.dll | tail -n 1)
+fixtures="$scratch/fixtures"
+mkdir -p "$fixtures"
+
+stub_engine() {  # compiler dll [function left out] [object]: exports what the launcher imports
+  functions_imported_from "$exe32" libcef.dll | grep -vx "${3:-}" | sed 's/.*/void &(void) {}/' >"$2.c" &&
+    "$1" -shared -o "$2" "$2.c" ${4:+"$4"}
+}
+described_as_standin() {  # object: a version resource describing the DLL as the stand-in
+  printf '%s\n' '1 VERSIONINFO' 'FILEVERSION 3,2623,1401,0' 'BEGIN' '  BLOCK "StringFileInfo"' '  BEGIN' \
+    '    BLOCK "040904B0"' '    BEGIN' \
+    '      VALUE "FileDescription", "Stand-in CEF engine (no web renderer), for tests"' \
+    '    END' '  END' 'END' >"$1.rc" &&
+    i686-w64-mingw32-windres "$1.rc" -o "$1"
+}
+make_runtime() {  # folder libcef.dll: a distribution around that libcef.dll
+  local f
+  mkdir -p "$1/Release" "$1/Resources/locales" "$1/include" || return 1
+  cp "$2" "$1/Release/libcef.dll" || return 1
+  # What a distribution holds and a package leaves out.
+  for f in "${runtime_release[@]}" libcef.lib cef_sandbox.lib wow_helper.exe widevinecdmadapter.dll; do
+    echo "Release/$f" >"$1/Release/$f"
+  done
+  for f in "${runtime_resources[@]}"; do echo "Resources/$f" >"$1/Resources/$f"; done
+  echo "the distribution's readme" >"$1/README.txt"
+  echo "// a header" >"$1/include/cef_app.h"
+}
+make_fixtures() {
+  stub_engine "$cc32" "$fixtures/real32.dll" &&
+    stub_engine "$cc64" "$fixtures/real64.dll" &&
+    stub_engine "$cc32" "$fixtures/lacking32.dll" "$left_out" &&
+    described_as_standin "$fixtures/described.o" &&
+    stub_engine "$cc32" "$fixtures/described32.dll" "" "$fixtures/described.o" &&
+    echo "not a DLL" >"$fixtures/text.dll" &&
+    make_runtime "$scratch/cef-real" "$fixtures/real32.dll" &&
+    make_runtime "$scratch/cef-standin" "$build/win/libcef.dll" &&
+    make_runtime "$scratch/cef-described" "$fixtures/described32.dll" &&
+    make_runtime "$scratch/cef-x64" "$fixtures/real64.dll" &&
+    make_runtime "$scratch/cef-lacking" "$fixtures/lacking32.dll" &&
+    make_runtime "$scratch/cef-text" "$fixtures/text.dll" &&
+    make_runtime "$scratch/cef-standin-$rig_tree" "$build/$rig_tree/libcef.dll" &&
+    # A tree like build/win, but with CEF's libcef.dll beside the launcher.
+    mkdir -p "$scratch/tree-real/generated" &&
+    cp "$exe32" "$scratch/tree-real/" && cp "$fixtures/real32.dll" "$scratch/tree-real/libcef.dll" &&
+    cp "$build/win/generated/product_config.h" "$build/win/generated/launcher.ico" "$scratch/tree-real/generated/"
+}
+echo "-- made-up CEF runtimes"
+check "the made-up runtimes and their libcef.dll files build" make_fixtures
+check "  ... and the stand-in-free one serves the launcher, without the stand-in's export" \
+  eval 'dll_serves "$exe32" "$fixtures/real32.dll" && ! is_standin_engine "$fixtures/real32.dll"'
+
+# --- What make-dist refuses ----------------------------------------------------
+# description | --standin or not | CEF_RUNTIME | tree | what the refusal says (an ERE over its lines)
+refusals=(
+  "player packages without CEF_RUNTIME|||$build/win|need a real CEF 3\.2623 runtime: CEF_RUNTIME=<[^>]*> make dist .*make dist-standin"
+  "a CEF_RUNTIME that is no folder||$scratch/nowhere|$build/win|CEF_RUNTIME=$scratch/nowhere has no Release/ and Resources/"
+  "a runtime whose libcef.dll is the stand-in's||$scratch/cef-standin|$build/win|cef-standin/Release/libcef.dll is the stand-in engine \(no web renderer\), not CEF's"
+  "a runtime whose libcef.dll describes itself as the stand-in, without its export||$scratch/cef-described|$build/win|cef-described/Release/libcef.dll is the stand-in engine"
+  "a runtime whose libcef.dll is built for x86-64||$scratch/cef-x64|$build/win|libcef.dll is built for x86-64, but .* for i386"
+  "a runtime whose libcef.dll lacks a function the launcher imports||$scratch/cef-lacking|$build/win|libcef.dll lacks 1 of the functions the launcher imports from libcef.dll \($left_out\)"
+  "a runtime whose libcef.dll is no DLL||$scratch/cef-text|$build/win|cef-text/Release/libcef.dll is not a Windows DLL"
+  "test packages with a runtime of CEF's own|--standin|$scratch/cef-real|$build/win|cef-real/Release/libcef.dll is not the stand-in engine .*unset CEF_RUNTIME"
+  "test packages of a tree whose libcef.dll is not the stand-in's|--standin||$scratch/tree-real|tree-real/libcef.dll is not the stand-in engine \(it does not export zlm_standin_engine\)"
+)
+# Hosts that run 32-bit programs need no 64-bit build.
+[ ! -f "$build/win64/ZelmoraLauncher.exe" ] || refusals+=(
+  "player packages of the 64-bit build||$scratch/cef-real|$build/win64|player packages are made from the 32-bit launcher")
+refused() {  # --standin-or-empty runtime tree pattern: make-dist fails, says why, leaves no package
+  local out="$scratch/refused" log="$scratch/refused.log"
+  rm -rf "$out"; mkdir -p "$out"
+  if CEF_RUNTIME=$2 scripts/make-dist.sh $1 "$3" "$out" >"$log" 2>&1; then
+    echo "  make-dist succeeded"; return 1
+  fi
+  tr '\n' ' ' <"$log" | grep -Eq -- "$4" || { echo "  it said:"; sed 's/^/    /' "$log"; return 1; }
+  [ -z "$(packages_in "$out")" ] || { echo "  it left: $(packages_in "$out")"; return 1; }
+}
+echo "-- what make-dist refuses (non-zero exit, the reason, no package)"
+for row in "${refusals[@]}"; do
+  IFS='|' read -r what mode runtime tree says <<<"$row"
+  check "$what" refused "$mode" "$runtime" "$tree" "$says"
+done
+
+# --- Player packages --------------------------------------------------------------
+player_out="$scratch/player"
+product_setup="$player_out/ZelmoraLauncherSetup-$version.exe"
+product_zip="$player_out/ZelmoraLauncher-$version-win32.zip"
+echo "-- player packages of $build/win, with the made-up runtime"
+if check "make-dist packs $build/win with CEF_RUNTIME" \
+     env CEF_RUNTIME="$scratch/cef-real" scripts/make-dist.sh "$build/win" "$player_out"; then
+  check "it writes ZelmoraLauncherSetup-$version.exe and ZelmoraLauncher-$version-win32.zip" \
+    same_list "$(printf '%s\n' "$(basename "$product_zip")" "$(basename "$product_setup")" | LC_ALL=C sort)" \
+    "$(packages_in "$player_out")"
   check "the installer is a PE32 GUI program for Intel 80386" is_gui_x86 "$product_setup"
-  manifest_as_invoker() {
-    python3 tests/dist/win_files.py manifest "$1" | grep -q '<requestedExecutionLevel level="asInvoker"'
-  }
   check "the installer's manifest requests no administrator rights (asInvoker)" \
     manifest_as_invoker "$product_setup"
   same_version() {
@@ -52,63 +184,83 @@ if check "make-dist packs $build/win" scripts/make-dist.sh "$build/win" "$build/
     a=$(python3 tests/dist/win_files.py version "$1") && b=$(python3 tests/dist/win_files.py version "$2") &&
       [ "$a" = "$version.0" ] && [ "$b" = "$a" ] || { echo "  $1: $a, $2: $b, project: $version"; return 1; }
   }
-  check "the installer's version is the launcher's ($version)" \
-    same_version "$product_setup" "$build/win/ZelmoraLauncher.exe"
-  check "the zip holds the launcher and its readme" \
-    same_list "$(printf '%s\n' Readme.txt ZelmoraLauncher.exe)" "$(zip_files "$product_zip")"
-  zip_exe_is_build() {
-    unzip -p "$product_zip" "Zelmora Launcher/ZelmoraLauncher.exe" | cmp -s - "$build/win/ZelmoraLauncher.exe"
+  check "the installer's version is the launcher's ($version)" same_version "$product_setup" "$exe32"
+  check "the zip holds the launcher, its readme, the runtime's files and locales beside it, and no import library, helper or other file of the distribution" \
+    same_list "$runtime_expected" "$(zip_files "$product_zip")"
+  zip_as_built() {  # each packed file is the one built or the runtime's
+    local f
+    zip_file "$product_zip" ZelmoraLauncher.exe | cmp -s - "$exe32" || { echo "  ZelmoraLauncher.exe differs"; return 1; }
+    zip_file "$product_zip" libcef.dll | cmp -s - "$scratch/cef-real/Release/libcef.dll" ||
+      { echo "  libcef.dll is not the runtime's"; return 1; }
+    for f in "${runtime_release[@]}"; do
+      zip_file "$product_zip" "$f" | cmp -s - "$scratch/cef-real/Release/$f" || { echo "  $f differs"; return 1; }
+    done
+    for f in "${runtime_resources[@]}"; do
+      zip_file "$product_zip" "$f" | cmp -s - "$scratch/cef-real/Resources/$f" || { echo "  $f differs"; return 1; }
+    done
   }
-  check "the zip's launcher is the one built" zip_exe_is_build
+  check "the zip's launcher is the one built, and its runtime files (libcef.dll first) the runtime's" zip_as_built
+  readme_for_players() {
+    local text; text=$(zip_file "$product_zip" Readme.txt)
+    grep -q pepflashplayer.dll <<<"$text" && ! grep -q "$readme_notice" <<<"$text" ||
+      { echo "  the readme begins: $(head -n 1 <<<"$text")"; return 1; }
+  }
+  check "its readme is the one for players, without the test notice" readme_for_players
 fi
-
-# --- What a build with CEF_ROOT packs ----------------------------------------
-# A tree as cmake/RealCef.cmake leaves it: the SDK's Release and Resources
-# folders copied beside the executable, import libraries and helpers included.
-echo "-- packing a tree built with CEF_ROOT (made up)"
-cef_tree="$scratch/cef-tree"
-mkdir -p "$cef_tree/generated" "$cef_tree/locales"
-cp "$build/$rig_tree/ZelmoraLauncher.exe" "$cef_tree/"
-cp "$build/win/generated/product_config.h" "$build/win/generated/launcher.ico" "$cef_tree/generated/"
-echo "CEF_ROOT:PATH=/opt/cef_binary_3.2623_windows32" > "$cef_tree/CMakeCache.txt"
-cef_runtime=(libcef.dll icudtl.dat natives_blob.bin snapshot_blob.bin cef.pak cef_100_percent.pak
-  cef_200_percent.pak cef_extensions.pak devtools_resources.pak libEGL.dll libGLESv2.dll
-  d3dcompiler_43.dll d3dcompiler_47.dll locales/en-US.pak locales/de.pak)
-for f in "${cef_runtime[@]}" libcef.lib cef_sandbox.lib wow_helper.exe widevinecdmadapter.dll; do
-  echo "$f" > "$cef_tree/$f"
-done
-cef_out="$scratch/cef-dist"
-cef_expected=$(printf '%s\n' "${cef_runtime[@]}" Readme.txt ZelmoraLauncher.exe | LC_ALL=C sort)
-if check "make-dist packs it" scripts/make-dist.sh "$cef_tree" "$cef_out"; then
-  cef_zip=$(ls "$cef_out"/*.zip)
-  # Kept for the Wine part: the next make-dist run is meant to fail.
-  cp "$cef_out"/ZelmoraLauncherSetup-*.exe "$scratch/cef-setup.exe"
-  check "its zip holds the launcher, CEF's runtime files and locales, and no import library or helper" \
-    same_list "$cef_expected" "$(zip_files "$cef_zip")"
-fi
-rm "$cef_tree/snapshot_blob.bin"
+rm -f "$scratch/cef-real/Release/snapshot_blob.bin"
 refuses_incomplete() {
-  local log="$scratch/cef-incomplete.log"
-  ! scripts/make-dist.sh "$cef_tree" "$cef_out" >"$log" 2>&1 &&
-    grep -q 'snapshot_blob.bin is missing' "$log" && [ -z "$(ls "$cef_out"/*.zip "$cef_out"/*.exe 2>/dev/null)" ] ||
-    { sed 's/^/  /' "$log"; ls "$cef_out"; return 1; }
+  local log="$scratch/incomplete.log"
+  ! env CEF_RUNTIME="$scratch/cef-real" scripts/make-dist.sh "$build/win" "$player_out" >"$log" 2>&1 &&
+    grep -q 'cef-real/Release/snapshot_blob.bin is missing' "$log" && [ -z "$(packages_in "$player_out")" ] ||
+    { sed 's/^/  /' "$log"; packages_in "$player_out"; return 1; }
 }
-check "without snapshot_blob.bin it stops with the reason and leaves no package" refuses_incomplete
+check "a runtime without snapshot_blob.bin: it stops with the reason and leaves no package (not even the earlier one)" \
+  refuses_incomplete
+# A package of the product's names around a made-up engine is not to be left about.
+rm -rf "$player_out"
+
+# --- Test packages with the stand-in engine ----------------------------------------
+# tree | installer | zip
+standin_names=("win|ZelmoraLauncherSetup-$version-standin.exe|ZelmoraLauncher-$version-win32-standin.zip")
+if [ -f "$build/win64/ZelmoraLauncher.exe" ]; then
+  standin_names+=("win64|ZelmoraLauncherSetup-$version-win64-standin.exe|ZelmoraLauncher-$version-win64-standin.zip")
+else
+  echo "(no $build/win64 on this host: only the 32-bit -standin names are checked)"
+fi
+for row in "${standin_names[@]}"; do
+  IFS='|' read -r t setup_name zip_name <<<"$row"
+  out="$scratch/standin-$t"
+  echo "-- test packages of $build/$t"
+  check "make-dist --standin packs $build/$t" scripts/make-dist.sh --standin "$build/$t" "$out" || continue
+  check "it writes $setup_name and $zip_name" \
+    same_list "$(printf '%s\n' "$setup_name" "$zip_name" | LC_ALL=C sort)" "$(packages_in "$out")"
+  check "the installer is a GUI program for the tree's machine that requests no administrator rights" \
+    eval 'gui_for_tree "$t" "$out/$setup_name" && manifest_as_invoker "$out/$setup_name"'
+  check "the zip holds the launcher, the tree's stand-in libcef.dll and the readme, as built" \
+    eval 'same_list "$(printf "%s\n" Readme.txt ZelmoraLauncher.exe libcef.dll | LC_ALL=C sort)" "$(zip_files "$out/$zip_name")" &&
+      zip_file "$out/$zip_name" libcef.dll | cmp -s - "$build/$t/libcef.dll" &&
+      zip_file "$out/$zip_name" ZelmoraLauncher.exe | cmp -s - "$build/$t/ZelmoraLauncher.exe"'
+  check "its readme opens with the notice that it is a test package" readme_says_test "$out/$zip_name"
+done
+
+echo "-- a test package of a runtime folder with the stand-in's libcef.dll (for $build/$rig_tree)"
+runtime_out="$scratch/standin-runtime"
+if check "make-dist --standin packs it" \
+     env CEF_RUNTIME="$scratch/cef-standin-$rig_tree" scripts/make-dist.sh --standin "$build/$rig_tree" "$runtime_out"; then
+  runtime_zip=$(ls "$runtime_out"/*-standin.zip)
+  cp "$runtime_out"/ZelmoraLauncherSetup-*-standin.exe "$scratch/cef-setup.exe"
+  check "its zip holds the launcher, the runtime's files and locales, and no import library or helper" \
+    same_list "$runtime_expected" "$(zip_files "$runtime_zip")"
+fi
 
 # --- Under Wine -----------------------------------------------------------------
-if [ "$rig_tree" = win ]; then
-  pkg_out="$build/dist"; pkg_flavour=win32
-else
-  pkg_out="$build/dist-win64"; pkg_flavour=win64
-fi
-echo "-- under Wine: the $pkg_flavour package of $build/$rig_tree" \
+pkg_out="$scratch/standin-$rig_tree"
+[ "$rig_tree" = win ] && pkg_flavour=win32 || pkg_flavour=win64
+echo "-- under Wine: the $pkg_flavour -standin package of $build/$rig_tree" \
   "$([ "$rig_tree" = win ] || echo '(this host cannot execute 32-bit programs)')"
-if [ "$rig_tree" != win ]; then
-  check "make-dist packs $build/$rig_tree" scripts/make-dist.sh "$build/$rig_tree" "$pkg_out" || { finish; exit 1; }
-fi
-pkg_setup=$(ls "$pkg_out"/ZelmoraLauncherSetup-"$version"*.exe 2>/dev/null | head -n 1)
+pkg_setup=$(ls "$pkg_out"/ZelmoraLauncherSetup-"$version"*-standin.exe 2>/dev/null | head -n 1)
 [ -n "$pkg_setup" ] || { echo "no $pkg_flavour installer to run"; finish; exit 1; }
-pkg_stage="$pkg_out/work-$pkg_flavour/Zelmora Launcher"
+pkg_stage="$pkg_out/work-$pkg_flavour-standin/Zelmora Launcher"
 package_files=$(files_of "$pkg_stage")
 
 # A prefix made for this suite, and a home of its own: Wine links the
@@ -223,14 +375,14 @@ stop_launcher() {
 }
 runs() { kill -0 "$launcher_pid" 2>/dev/null || { echo "  the launcher is not running"; return 1; }; }
 
-echo "-- packed from a tree built with CEF_ROOT: installed and uninstalled"
+echo "-- the test package of a runtime folder: installed and uninstalled"
 cef_win='C:\zlm-test\cef tree'
 cef_dir=$(unix_of "$cef_win")
 if [ -f "$scratch/cef-setup.exe" ]; then
   cp "$scratch/cef-setup.exe" "$c_drive/zlm-test/cef-setup.exe"
   cef_installs() {
     run_win "C:\\zlm-test\\cef-setup.exe /S /D=$cef_win" &&
-      same_list "$(printf '%s\n' $cef_expected Uninstall.exe | LC_ALL=C sort)" "$(files_of "$cef_dir")"
+      same_list "$(printf '%s\n' $runtime_expected Uninstall.exe | LC_ALL=C sort)" "$(files_of "$cef_dir")"
   }
   cef_uninstalls() {
     uninstall_exits 0 "$cef_dir/Uninstall.exe" "$cef_win" &&
@@ -391,11 +543,28 @@ start_launcher "$default_win\\ZelmoraLauncher.exe"
 if check "the launcher runs" launcher_window; then
   "$rig_wine" 'C:\zlm-test\setup.exe' >/dev/null 2>&1 &
   setup_pid=$!
+  wid=$(timeout 30 xdotool search --sync --name '^Zelmora Launcher Setup' 2>/dev/null | head -n 1)
+  # What the first page says, read from its controls as a player reads it.
+  welcome_text=
+  welcome_names_test_engine() {
+    local _
+    [ -n "$wid" ] || { echo "  no setup window"; return 1; }
+    for _ in $(seq 20); do
+      welcome_text=$("$rig_wine" 'C:\zlm-test\window_text.exe' 'Zelmora Launcher Setup' 2>/dev/null | tr -d '\r')
+      grep -q 'test engine without a web renderer' <<<"$welcome_text" && grep -q 'not for players' <<<"$welcome_text" &&
+        return 0
+      sleep 0.5
+    done
+    echo "  the setup window says:"; sed 's/^/    /' <<<"$welcome_text"; return 1
+  }
+  if check "the window reader builds" "$cc" -municode -O2 -o "$scratch/window_text.exe" tests/dist/window_text.c; then
+    cp "$scratch/window_text.exe" "$c_drive/zlm-test/window_text.exe"
+    check "the welcome page says the package holds a test engine without a web renderer, not for players" \
+      welcome_names_test_engine
+  fi
   # Return takes every page's default: Next, Next, Install, OK to the question
   # about the running launcher, and Finish (with "Run" ticked).
   player_presses_return() {
-    local wid
-    wid=$(timeout 30 xdotool search --sync --name '^Zelmora Launcher Setup' 2>/dev/null | head -n 1)
     [ -n "$wid" ] || { echo "  no setup window"; return 1; }
     xdotool mousemove --window "$wid" 5 5 click 1
     for _ in $(seq 90); do

@@ -22,7 +22,7 @@ TEST(LauncherPresenceTest, AnnouncesTheCardForItsOwnProcessAndEndsNormally) {
   ASSERT_TRUE(discord.Start());
   e2e::TempDir dir;
   ASSERT_TRUE(dir.IsValid()) << dir.error();
-  ASSERT_TRUE(dir.CopyIn(LAUNCHER_EXE));
+  ASSERT_TRUE(dir.CopyProgramIn(LAUNCHER_EXE));
   e2e::Process launcher;
   ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
 

@@ -34,7 +34,7 @@ class LauncherRestartTest : public testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.IsValid()) << dir_.error();
     ASSERT_TRUE(outside_.IsValid()) << outside_.error();
-    ASSERT_TRUE(dir_.CopyIn(LAUNCHER_EXE));
+    ASSERT_TRUE(dir_.CopyProgramIn(LAUNCHER_EXE));
     exe_ = dir_.PathOf(e2e::FileNameOf(LAUNCHER_EXE));
   }
 

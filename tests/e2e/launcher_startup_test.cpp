@@ -25,7 +25,7 @@ class LauncherStartupTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.IsValid()) << dir_.error();
-    ASSERT_TRUE(dir_.CopyIn(LAUNCHER_EXE));
+    ASSERT_TRUE(dir_.CopyProgramIn(LAUNCHER_EXE));
     exe_ = dir_.PathOf(e2e::FileNameOf(LAUNCHER_EXE));
   }
 
@@ -101,7 +101,7 @@ TEST_F(LauncherStartupTest, OpensTheMainWindowWithAnAcceptablePlugin) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     e2e::TempDir dir;
-    ASSERT_TRUE(dir.CopyIn(LAUNCHER_EXE));
+    ASSERT_TRUE(dir.CopyProgramIn(LAUNCHER_EXE));
     if (c.write) {
       ASSERT_TRUE(dir.WriteBytes(kPlugin, c.bytes));
     }

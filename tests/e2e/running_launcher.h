@@ -28,7 +28,7 @@ class RunningLauncherTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.IsValid()) << dir_.error();
-    ASSERT_TRUE(dir_.CopyIn(LAUNCHER_EXE));
+    ASSERT_TRUE(dir_.CopyProgramIn(LAUNCHER_EXE));
     exe_ = dir_.PathOf(e2e::FileNameOf(LAUNCHER_EXE));
     ASSERT_NO_FATAL_FAILURE(PrepareExecutable(exe_));
     ASSERT_TRUE(launcher_.Start(exe_, {}, dir_.path()));

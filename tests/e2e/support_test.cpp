@@ -250,7 +250,7 @@ class SupportSample : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.IsValid()) << dir_.error();
-    ASSERT_TRUE(dir_.CopyIn(STANDIN_SAMPLE_EXE, L"sample.exe"));
+    ASSERT_TRUE(dir_.CopyProgramIn(STANDIN_SAMPLE_EXE, L"sample.exe"));
     ASSERT_TRUE(process_.Start(dir_.PathOf(L"sample.exe"),
                                L"--url=https://sample.test/start"));
     ASSERT_TRUE(channel_.Connect(process_));

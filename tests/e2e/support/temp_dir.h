@@ -34,6 +34,10 @@ class TempDir {
   // Copies `source` in under `relative`, by default its own file name.
   testing::AssertionResult CopyIn(const std::wstring& source,
                                   const std::wstring& relative = {}) const;
+  // Copies a program on CEF in under `relative` (by default its own name),
+  // with the libcef.dll beside it, which it needs to start.
+  testing::AssertionResult CopyProgramIn(const std::wstring& exe,
+                                         const std::wstring& relative = {}) const;
   // Creates missing parent folders; replaces an existing file.
   testing::AssertionResult WriteBytes(const std::wstring& relative,
                                       const std::string& bytes) const;

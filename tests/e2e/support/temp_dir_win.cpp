@@ -147,6 +147,17 @@ testing::AssertionResult TempDir::CopyIn(const std::wstring& source,
   return testing::AssertionSuccess();
 }
 
+testing::AssertionResult TempDir::CopyProgramIn(const std::wstring& exe,
+                                                const std::wstring& relative) const {
+  const std::wstring name = relative.empty() ? FileNameOf(exe) : relative;
+  const std::wstring folder = exe.substr(0, exe.size() - FileNameOf(exe).size());
+  const std::wstring target = name.substr(0, name.size() - FileNameOf(name).size());
+  const testing::AssertionResult program = CopyIn(exe, name);
+  if (!program)
+    return program;
+  return CopyIn(folder + L"libcef.dll", target + L"libcef.dll");
+}
+
 testing::AssertionResult TempDir::WriteBytes(const std::wstring& relative,
                                              const std::string& bytes) const {
   const testing::AssertionResult parents = CreateParents(path_, relative);

@@ -1,0 +1,247 @@
+#!/usr/bin/env bash
+# The shipped 32-bit launcher (build/win: ZelmoraLauncher.exe with the stand-in
+# libcef.dll) under 32-bit Wine: its window appears at its place, the page
+# channel answers app:getram, and the page's win:close ends it with 0.
+#
+# Hosts that cannot execute 32-bit Linux programs run 32-bit Wine through
+# qemu-i386, which binfmt_misc starts for i386 ELF programs. That entry is made
+# for this suite only: in a binfmt_misc instance of a private user namespace
+# where the kernel has them (Linux 6.7 on), so no other process on the machine
+# sees it, or else in the system's binfmt_misc as root, removed again on every
+# way out. The other suites keep choosing their tree as before.
+#
+# Usage: smoke.sh <build folder>. Uses $DISPLAY or starts an Xvfb.
+# Closes with "N passed, N failed".
+set -uo pipefail
+build=$(cd "${1:?usage: smoke.sh <build folder>}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+self="$here/$(basename "$0")"
+
+wine32=/usr/lib/wine/wine
+entry=zlm-qemu-i386
+# i386 ELF executables and shared objects (e_machine 3), as qemu registers them.
+entry_magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+entry_mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+# The whole suite stays within about 10 minutes; a cold 32-bit prefix under
+# qemu takes several of them.
+budget=600
+
+pass=0; fail=0
+check() {  # description command...
+  if "${@:2}"; then pass=$((pass + 1)); echo "ok   $1"; return 0; fi
+  fail=$((fail + 1)); echo "FAIL $1"; return 1
+}
+finish() { echo "$pass passed, $fail failed"; [ "$fail" -eq 0 ]; exit; }
+skip() { echo "x86: skipped: $1"; echo "0 passed, 0 failed"; exit 0; }
+broken() { fail=$((fail + 1)); echo "FAIL $1"; finish; }
+
+left() {  # seconds of the budget still left, at most $1
+  local rest=$((budget - SECONDS))
+  [ "$rest" -lt 1 ] && rest=1
+  [ "$rest" -lt "$1" ] && echo "$rest" || echo "$1"
+}
+
+native32() { "$wine32" --version >/dev/null 2>&1; }
+
+find_qemu() {
+  local q
+  for q in qemu-i386-static qemu-i386; do
+    command -v "$q" && return 0
+  done
+  return 1
+}
+
+register() {  # binfmt_misc folder, qemu
+  printf '%s' ":$entry:M::$entry_magic:$entry_mask:$2:F" >"$1/register"
+}
+
+# ---------------------------------------------------------------------------
+# Where 32-bit Wine cannot run yet, set up qemu for it, then go on below.
+binfmt_dir=
+binfmt_mounted=
+if [ -n "${ZLM_X86_PRIVATE_BINFMT:-}" ]; then
+  # Second start, inside the private namespace: its own binfmt_misc instance.
+  binfmt_dir=$(mktemp -d)
+  mount -t binfmt_misc binfmt_misc "$binfmt_dir" || broken "binfmt_misc could not be mounted in the private namespace"
+  binfmt_mounted=1
+  register "$binfmt_dir" "$ZLM_X86_PRIVATE_BINFMT" ||
+    broken "the $entry entry could not be registered in the private namespace"
+  echo "x86: 32-bit Wine through $ZLM_X86_PRIVATE_BINFMT, binfmt entry private to this suite"
+elif native32; then
+  echo "x86: 32-bit Wine runs natively"
+else
+  qemu=$(find_qemu) || skip "32-bit Wine does not run here and there is no qemu-i386 (package qemu-user-static)"
+  if unshare --user --map-root-user --mount sh -c \
+       'd=$(mktemp -d) && mount -t binfmt_misc binfmt_misc "$d" && umount "$d"; r=$?; rmdir "$d"; exit $r' \
+       >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
+    # Same process id, so the rig's timeout still reaches this script.
+    ZLM_X86_PRIVATE_BINFMT=$qemu exec unshare --user --map-root-user --mount -- bash "$self" "$build"
+  fi
+  # No private instance: the system's binfmt_misc, which needs root.
+  [ "$(id -u)" -eq 0 ] || skip "32-bit Wine needs a binfmt_misc entry for qemu-i386, and registering one needs root"
+  binfmt_dir=/proc/sys/fs/binfmt_misc
+  if [ ! -e "$binfmt_dir/register" ]; then
+    mount -t binfmt_misc binfmt_misc "$binfmt_dir" 2>/dev/null ||
+      skip "binfmt_misc is not mounted at $binfmt_dir and could not be mounted"
+    binfmt_mounted=1
+  fi
+  # A left-over entry of ours (a killed run) goes; anyone else's i386 entry
+  # stays, and then we do not add a second one.
+  [ -e "$binfmt_dir/$entry" ] && echo -1 >"$binfmt_dir/$entry"
+  for e in "$binfmt_dir"/*; do
+    case "${e##*/}" in register | status) continue ;; esac
+    magic=$(sed -n 's/^magic //p' "$e")
+    if [ "${magic:0:10}" = 7f454c4601 ] && [ "${magic:36:4}" = 0300 ]; then
+      [ -n "$binfmt_mounted" ] && umount "$binfmt_dir"
+      skip "binfmt_misc already has an i386 entry (${e##*/}) that is not ours, and 32-bit Wine still does not run"
+    fi
+  done
+  register "$binfmt_dir" "$qemu" || {
+    [ -n "$binfmt_mounted" ] && umount "$binfmt_dir"
+    skip "the $entry entry could not be registered in $binfmt_dir"
+  }
+  echo "x86: 32-bit Wine through $qemu, binfmt entry $entry in $binfmt_dir until this suite ends"
+fi
+
+# ---------------------------------------------------------------------------
+scratch="$build/x86-smoke"
+xvfb_pid=
+wineserver_pid=
+client_pid=
+
+cleanup() {
+  # The prefix's Wine processes (programs, services, explorer), then its server.
+  if [ -n "$wineserver_pid" ]; then
+    timeout 30 wineserver -k >/dev/null 2>&1 || true
+    for _ in $(seq 100); do kill -0 "$wineserver_pid" 2>/dev/null || break; sleep 0.1; done
+    kill "$wineserver_pid" 2>/dev/null || true
+    wait "$wineserver_pid" 2>/dev/null || true
+  fi
+  [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  if [ -n "$binfmt_dir" ]; then
+    [ -e "$binfmt_dir/$entry" ] && echo -1 >"$binfmt_dir/$entry"
+    [ -n "$binfmt_mounted" ] && umount "$binfmt_dir"
+    [ -n "${ZLM_X86_PRIVATE_BINFMT:-}" ] && rmdir "$binfmt_dir"
+  fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+native32 || broken "32-bit Wine does not start even with the binfmt entry"
+
+exe="$build/win/ZelmoraLauncher.exe"
+dll="$build/win/libcef.dll"
+for f in "$exe" "$dll"; do
+  [ -f "$f" ] || broken "$f was not built"
+done
+cc=$(command -v i686-w64-mingw32-gcc-posix || command -v i686-w64-mingw32-gcc) ||
+  broken "no MinGW-w64 i686 compiler for the channel client"
+
+# The rig's environment names its own (64-bit) tree; this suite has its own.
+export WINEPREFIX="$build/wineprefix-x86"
+export WINEARCH=win32
+export WINELOADER=$wine32
+export WINEDEBUG=-all
+# No Mono or Gecko installers; no crash dialog (winedbg) that nobody would
+# click away on a headless display.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+unset WINESERVER
+
+if [ -z "${DISPLAY:-}" ]; then
+  fifo=$(mktemp -u); mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 dpy <"$fifo" || { rm -f "$fifo"; broken "Xvfb did not start"; }
+  rm -f "$fifo"
+  export DISPLAY=":$dpy"
+fi
+
+rm -rf "$scratch"
+mkdir -p "$scratch/run" "$WINEPREFIX"
+"$cc" -municode -O2 -Wall -Wextra -Werror -static -o "$scratch/channel_client.exe" \
+  "$here/channel_client.c" || broken "the channel client does not build"
+cp "$exe" "$dll" "$scratch/run/"
+
+wineserver -f -p >/dev/null 2>&1 &
+wineserver_pid=$!
+if [ -f "$WINEPREFIX/.update-timestamp" ]; then
+  echo "x86: 32-bit prefix $WINEPREFIX kept from an earlier run"
+else
+  echo "x86: creating the 32-bit prefix $WINEPREFIX (once per machine; minutes under qemu)"
+fi
+started=$SECONDS
+timeout "$(left 480)" "$wine32" cmd /c exit >"$scratch/prefix.log" 2>&1 ||
+  broken "the 32-bit prefix is not ready after $((SECONDS - started)) s (log: $scratch/prefix.log)"
+grep -qx '#arch=win32' "$WINEPREFIX/system.reg" || broken "$WINEPREFIX is not a 32-bit prefix"
+# Without a window manager, Wine waits about 2 s on every managed window it
+# destroys; unmanaged windows go at once.
+timeout "$(left 120)" "$wine32" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+echo "x86: prefix ready in $((SECONDS - started)) s"
+
+# ---------------------------------------------------------------------------
+geometry() {  # x,y,widthxheight of an X window
+  xwininfo "$@" 2>/dev/null | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {print x "," y "," w "x" h}'
+}
+becomes() {  # expected geometry of $wid, within 10 s
+  for _ in $(seq 100); do
+    [ "$(geometry -id "$wid")" = "$1" ] && return 0
+    sleep 0.1
+  done
+  echo "  geometry: $(geometry -id "$wid"), expected $1"
+  return 1
+}
+
+# One line from the client, within $1 seconds.
+line=
+hear() {
+  line=
+  if ! read -r -t "$(left "$1")" line <&"${client[0]}"; then
+    echo "  the channel client said nothing within $(left "$1") s"
+    return 1
+  fi
+  echo "  < $line"
+}
+ask() {  # seconds request: sends one request, takes the client's line for it
+  echo "  > $2"
+  printf '%s\n' "$2" >&"${client[1]}" 2>/dev/null || { echo "  the channel client is gone"; return 1; }
+  hear "$1"
+}
+reply_is() {  # python expression over the reply r
+  case "$line" in "reply "*) ;; *) return 1 ;; esac
+  python3 -c 'import json, sys; r = json.loads(sys.argv[1]); sys.exit(0 if ('"$1"') else 1)' "${line#reply }"
+}
+started_as() { case "$line" in "pid "*) return 0 ;; esac; return 1; }
+
+run_dir="Z:${scratch//\//\\}\\run"
+coproc client { exec "$wine32" "$scratch/channel_client.exe" "$run_dir\\ZelmoraLauncher.exe" 2>"$scratch/client.log"; }
+client_pid=$!
+
+hear 240 && started_as || broken "the launcher did not start (log: $scratch/client.log)"
+echo "x86: launcher started, Windows pid ${line#pid }"
+
+screen=$(geometry -root)
+wid=$(timeout "$(left 240)" xdotool search --sync --onlyvisible --name '^Zelmora Launcher$' 2>/dev/null | head -n 1)
+if check "the main window appears on $screen" test -n "$wid"; then
+  check "it is 1280x800 at (320,140)" becomes "320,140,1280x800"
+fi
+
+channel_open() { hear 240 && [ "$line" = open ]; }
+if check "the page channel of the launcher's process opens" channel_open; then
+  ask 150 '{"op":"wait_ready","wait_ms":60000}'
+  check "the page becomes ready (cefQuery in the main frame)" reply_is 'r.get("ok") is True and r.get("ready") is True'
+  ask 150 '{"op":"query","request":"app:getram","wait_ms":60000}'
+  check "app:getram is answered with success and one response" \
+    reply_is 'r.get("state") == "success" and len(r.get("responses") or []) == 1'
+  # The answer to the page's own close may be lost with the engine going away.
+  ask 60 '{"op":"query","request":"win:close","wait_ms":10000}'
+fi
+
+# The end of the client's input: it waits for the launcher and tells its exit code.
+eval "exec ${client[1]}>&-"
+hear 120
+check "the page's win:close ends it with exit code 0" test "$line" = "exit 0"
+finish
