@@ -105,7 +105,7 @@ if [ -n "$runtime" ]; then
     take "$runtime/Resources/$f" "$f"
   done
   for f in d3dcompiler_43.dll d3dcompiler_47.dll libEGL.dll libGLESv2.dll; do
-    [ -f "$runtime/Release/$f" ] && take "$runtime/Release/$f" "$f"
+    if [ -f "$runtime/Release/$f" ]; then take "$runtime/Release/$f" "$f"; fi
   done
   while IFS= read -r f; do take "$runtime/Resources/$f" "$f"; done < <(
     cd "$runtime/Resources" && { find . -maxdepth 1 -name '*.pak' -type f -printf '%P\n'
