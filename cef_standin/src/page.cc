@@ -34,9 +34,9 @@ std::map<int, std::shared_ptr<QueryRecord>>& Queries() {
 }
 
 // What the page's onSuccess/onFailure pair records into. Both functions hold
-// it; when the router lets go of both while the query is open (the last
-// reference to either function value went, or its context was released), the
-// query ended without an answer.
+// it: when the last reference to both has gone (the router let go of them, or
+// their context was released) while the query is open, it ended without an
+// answer.
 class RecordingCallbacks : public CefBase {
  public:
   explicit RecordingCallbacks(std::shared_ptr<QueryRecord> record)

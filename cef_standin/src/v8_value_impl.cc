@@ -734,8 +734,8 @@ CefRefPtr<CefV8Value> V8ValueImpl::ExecuteFunctionWithContext(
     return NULL;
   }
 
-  // The handler may drop every other reference to the function and itself.
-  const ScriptValue self = value_;
+  // The handler may drop every other reference to itself, and a context
+  // released during the call empties the function: nothing below reads it.
   CefRefPtr<CefV8Handler> handler = function->handler;
   const CefString name = function->function_name;
   CefRefPtr<V8ContextImpl> own_context(function->state->context());

@@ -10,6 +10,7 @@
 #ifndef CEF_STANDIN_SRC_V8_VALUE_IMPL_H_
 #define CEF_STANDIN_SRC_V8_VALUE_IMPL_H_
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -44,7 +45,7 @@ class ContextState {
   void Release();
 
  private:
-  bool valid_ = true;  // renderer thread only
+  std::atomic<bool> valid_{true};  // the last holder may go on any thread
   V8ContextImpl* context_;
   std::mutex lock_;  // a value may be destroyed on any thread
   std::map<ObjectData*, std::weak_ptr<ObjectData>> objects_;
