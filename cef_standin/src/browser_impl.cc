@@ -298,14 +298,16 @@ void BrowserImpl::FinishClose() {
     life_span->OnBeforeClose(this);
   // The renderer side goes after the browser side learned of the close, so
   // pending queries are cancelled by the browser-side router without any page
-  // callback running. It goes a task later: the real renderer tears its view
-  // down only after a round trip for the page's unload, and what it was sent
-  // before the close (an answer on its way) is handled first.
+  // callback running. It learns of the close as of any message, after the
+  // messages sent before it, and tears down in a task of its own: an answer
+  // that was on its way when the window closed still reaches the page, as
+  // with the real renderer.
   CefRefPtr<BrowserImpl> self(this);
-  PostUiTask([self] { self->ReleaseRendererSide(); });
+  PostUiTask([self] { PostUiTask([self] { self->ReleaseRendererSide(); }); });
 }
 
 void BrowserImpl::ReleaseRendererSide() {
+  renderer_released_ = true;
   const std::vector<CefRefPtr<FrameImpl>> all = frames();
   if (renderer_alive_) {
     for (auto it = all.rbegin(); it != all.rend(); ++it)
@@ -442,13 +444,15 @@ bool BrowserImpl::SendProcessMessage(CefProcessId target_process,
   CefRefPtr<BrowserImpl> self(this);
   const int generation = renderer_generation_;
   return PostUiTask([self, target_process, copy, generation] {
-    if (self->closed_ || !self->renderer_alive_ ||
-        self->renderer_generation_ != generation)
+    if (!self->renderer_alive_ || self->renderer_generation_ != generation)
       return;
+    // Each side hears what was sent to it until it is gone itself: the
+    // browser side at its close, the renderer side at its own teardown, which
+    // comes after whatever was on its way to it.
     if (target_process == PID_BROWSER) {
-      if (self->client_)
+      if (self->client_ && !self->closed_)
         self->client_->OnProcessMessageReceived(self.get(), PID_RENDERER, copy);
-    } else {
+    } else if (!self->renderer_released_) {
       CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
       if (renderer)
         renderer->OnProcessMessageReceived(self.get(), PID_BROWSER, copy);

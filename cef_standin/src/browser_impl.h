@@ -132,6 +132,7 @@ class BrowserImpl : public CefBrowser {
   bool close_asked_ = false;  // DoClose ran and kept the window
   bool closing_ = false;      // the window is being destroyed
   bool closed_ = false;       // OnBeforeClose ran
+  bool renderer_released_ = false;  // the renderer side's part of the close ran
   std::vector<KeyRecord> page_keys_;
   std::vector<PopupRecord> popups_;
 

@@ -136,16 +136,21 @@ bool OnUi(ChannelHost& host, Call& call, const std::function<void()>& work) {
   return host.RunOnUi(work) || call.Fail("busy");
 }
 
-// Polls check on the UI thread until it holds or wait_ms passed. Returns the
-// last result of check.
+// Polls check until it holds or wait_ms passed, waking early when the page
+// changed; check runs on the UI thread unless it reads only what any thread
+// may read. Returns the last result of check.
 bool WaitFor(ChannelHost& host, Call& call, int wait_ms,
-             const std::function<bool()>& check) {
+             const std::function<bool()>& check, bool on_ui = true) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(wait_ms);
   for (;;) {
     bool done = false;
     const std::uint64_t seen = PageChangeCount();
-    if (!OnUi(host, call, [&] { done = check(); }))
-      return false;
+    if (on_ui) {
+      if (!OnUi(host, call, [&] { done = check(); }))
+        return false;
+    } else {
+      done = check();
+    }
     if (done || Clock::now() >= deadline || !host.WaitForChange(kPollMs, seen))
       return done;
   }
@@ -180,10 +185,12 @@ bool ReplyQuery(ChannelHost& host, Call& call, int query_id, int wait_ms,
                 std::size_t min_responses) {
   QueryRecord record;
   Status status;
+  // Records are readable from any thread, also once the browser and its
+  // message loop are gone.
   WaitFor(host, call, wait_ms, [&] {
     status = GetQuery(query_id, &record);
     return !status.ok() || QuerySettled(record, min_responses);
-  });
+  }, /*on_ui=*/false);
   if (!call.error.empty() || !call.Take(status))
     return false;
   call.reply.update(QueryJson(record));

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "browser_impl.h"
 #include "engine.h"
@@ -28,6 +29,14 @@ const char kCancelFunction[] = "cefQueryCancel";
 
 constexpr int kMaxKeyRepeat = 100;
 
+// The records are written on the UI thread and read from any: the channel
+// reads them without a trip through the UI thread, so a query answered just
+// before its browser (and then the message loop) ended can still be read back.
+std::mutex& RecordsLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 std::map<int, std::shared_ptr<QueryRecord>>& Queries() {
   static std::map<int, std::shared_ptr<QueryRecord>> queries;
   return queries;
@@ -42,21 +51,33 @@ class RecordingCallbacks : public CefBase {
   explicit RecordingCallbacks(std::shared_ptr<QueryRecord> record)
       : record_(std::move(record)) {}
   ~RecordingCallbacks() override {
-    if (record_->state == QueryState::kPending)
-      record_->state = QueryState::kCanceled;
+    {
+      std::lock_guard<std::mutex> guard(RecordsLock());
+      if (record_->state == QueryState::kPending)
+        record_->state = QueryState::kCanceled;
+    }
+    NotifyPageChanged();
   }
 
   void OnSuccess(const std::string& response) {
-    record_->responses.push_back(response);
-    if (!record_->persistent)
-      record_->state = QueryState::kSuccess;
+    {
+      std::lock_guard<std::mutex> guard(RecordsLock());
+      record_->responses.push_back(response);
+      if (!record_->persistent)
+        record_->state = QueryState::kSuccess;
+    }
+    NotifyPageChanged();
   }
 
   void OnFailure(int error_code, const std::string& error_message) {
-    record_->state = QueryState::kFailure;
-    record_->has_error = true;
-    record_->error_code = error_code;
-    record_->error_message = error_message;
+    {
+      std::lock_guard<std::mutex> guard(RecordsLock());
+      record_->state = QueryState::kFailure;
+      record_->has_error = true;
+      record_->error_code = error_code;
+      record_->error_message = error_message;
+    }
+    NotifyPageChanged();
   }
 
  private:
@@ -134,6 +155,7 @@ Status FindTarget(int browser_id, std::int64_t frame_id,
 }  // namespace
 
 void ClearPageRecords() {
+  std::lock_guard<std::mutex> guard(RecordsLock());
   Queries().clear();
 }
 
@@ -233,6 +255,7 @@ Status SendQuery(int browser_id, std::int64_t frame_id, const std::string& reque
   }
   if (id <= 0)
     return Error("no cefQuery");
+  std::lock_guard<std::mutex> guard(RecordsLock());
   record->id = id;
   Queries()[id] = record;
   *query_id = id;
@@ -240,6 +263,7 @@ Status SendQuery(int browser_id, std::int64_t frame_id, const std::string& reque
 }
 
 Status GetQuery(int query_id, QueryRecord* record) {
+  std::lock_guard<std::mutex> guard(RecordsLock());
   auto it = Queries().find(query_id);
   if (it == Queries().end())
     return Error("no such query");

@@ -91,6 +91,8 @@ Status ListFrames(int browser, std::vector<FrameInfo>* frames);
 // Calls the frame's window.cefQuery; the outcome arrives through the message loop.
 Status SendQuery(int browser, std::int64_t frame, const std::string& request,
                  bool persistent, int* query_id);
+// The exception to the UI-thread rule: any thread, until CefShutdown, also after
+// the query's browser closed.
 Status GetQuery(int query_id, QueryRecord* record);
 // Calls the frame's window.cefQueryCancel(query_id).
 Status CancelQuery(int browser, std::int64_t frame, int query_id, bool* canceled);
