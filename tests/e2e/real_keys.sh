@@ -38,7 +38,8 @@ ends_with_zero() {
 
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-cp "$exe" "$dir/"
+# With the libcef.dll it runs on.
+cp "$exe" "$(dirname "$exe")/libcef.dll" "$dir/"
 (cd "$dir" && exec "$wine" "./$(basename "$exe")") &
 pid=$!
 
