@@ -61,6 +61,7 @@ need() {  # suite file: a suite that was not built is a failure, not a silent sk
 
 run_suite binaries count_plain 300 scripts/check-binaries.sh "$build"
 run_suite cef2623 count_plain 1200 scripts/check-cef2623.sh "$build"
+run_suite siteurl count_plain 300 tests/config/site_url_configure_test.sh
 
 need native "$build/native/tests/native/native_tests" &&
   run_suite native count_gtest 900 "$build/native/tests/native/native_tests"

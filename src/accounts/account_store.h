@@ -4,9 +4,10 @@
 //
 // Nothing is kept in memory between calls: every operation reads the whole
 // file, every change rewrites it. Used only on CEF's UI thread, one call at a
-// time; a second launcher process working on the same file at the same moment
-// is not guarded against (the last writer wins). Failures are silent: reads
-// then behave as an empty store and a failed change leaves the file as it was.
+// time. Changes and saves of several launcher processes take turns on a lock
+// of the file (store_lock.h), so none is lost; a change that cannot have the
+// lock within kStoreLockWaitMs fails. Failures are silent: reads then behave
+// as an empty store and a failed change leaves the file as it was.
 //
 // No change overwrites logins it could not read. A file that cannot be
 // unprotected (another Windows user's, damaged) is first renamed to

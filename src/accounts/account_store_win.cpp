@@ -1,6 +1,7 @@
 #include "accounts/account_store.h"
 
 #include "accounts/store_file.h"
+#include "accounts/store_lock.h"
 #include "accounts/user_protection.h"
 
 namespace {
@@ -45,19 +46,36 @@ Store ReadStore(const std::wstring& path) {
   return {StoreState::kLoaded, ParseAccountLines(AsStringView(plaintext))};
 }
 
+// The caller holds the store's lock: only then may the leftovers of killed
+// saves be removed, since another process's temporary file is closed but not
+// yet renamed between its flush and its rename.
+void SaveLocked(const AccountList& accounts, const std::wstring& path) {
+  const std::optional<std::string> blob =
+      ProtectForUser(AsStringView(BuildAccountLines(accounts)), kBlobDescription);
+  if (!blob || blob->size() > kMaxFileBytes)
+    return;
+  if (ReplaceFileDurably(path, *blob))
+    RemoveLeftoverTemporaries(path);
+}
+
 // A change starts from what the file holds, and never overwrites logins it
 // could not read: a file that cannot be unprotected is first kept aside
 // under a new name, and while the file cannot be read at all (or kept aside)
-// the change is dropped.
+// the change is dropped. Another launcher's change waits for this one (and
+// this one for it) rather than be overwritten; when the lock cannot be had,
+// the change is dropped as a failed save is.
 template <typename Change>
 void ChangeStore(const std::wstring& path, Change&& change) {
+  const StoreLock lock(path);
+  if (!lock.held())
+    return;
   Store store = ReadStore(path);
   if (store.state == StoreState::kUnreadable)
     return;
   if (store.state == StoreState::kNotOurs && !KeepFileAside(path))
     return;
   change(store.accounts);
-  SaveAccounts(store.accounts, path);
+  SaveLocked(store.accounts, path);
 }
 
 }  // namespace
@@ -67,11 +85,9 @@ AccountList LoadAccounts(const std::wstring& path) {
 }
 
 void SaveAccounts(const AccountList& accounts, const std::wstring& path) {
-  const std::optional<std::string> blob =
-      ProtectForUser(AsStringView(BuildAccountLines(accounts)), kBlobDescription);
-  if (!blob || blob->size() > kMaxFileBytes)
-    return;
-  ReplaceFileDurably(path, *blob);
+  const StoreLock lock(path);
+  if (lock.held())
+    SaveLocked(accounts, path);
 }
 
 std::string AccountsListJson(const std::wstring& path) {

@@ -21,9 +21,13 @@ FileRead ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::stri
 
 // Writes |bytes| to TemporaryPathFor(path), flushes it to the disk and puts it
 // in place of |path| with one rename, whether or not |path| exists yet. On
-// failure |path| is as it was and the temporary file is gone. After a success,
-// temporary files that ended processes left beside |path| are removed.
+// failure |path| is as it was and the temporary file is gone.
 bool ReplaceFileDurably(const std::wstring& path, std::string_view bytes);
+
+// Removes the temporary files that killed saves left beside |path|. Only
+// under the store's lock (store_lock.h): another process's save has closed
+// its temporary file before it renames it, and must not lose it meanwhile.
+void RemoveLeftoverTemporaries(const std::wstring& path);
 
 // "<path>.<process id>.tmp": in the same folder, so the final rename never
 // crosses volumes; one per process, so concurrent launchers do not collide.

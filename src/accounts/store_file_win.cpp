@@ -61,24 +61,6 @@ bool IsTemporaryName(std::wstring_view name, std::wstring_view storeName) {
   return std::all_of(digits.begin(), digits.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
 }
 
-// A save that a crash cut short leaves its temporary file behind. Files that
-// a live process is still writing are open without delete sharing, so their
-// deletion fails and they stay.
-void RemoveLeftoverTemporaries(const std::wstring& path) {
-  const std::wstring folder = path.substr(0, NameStart(path));
-  const std::wstring storeName = path.substr(NameStart(path));
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW((path + L".*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        IsTemporaryName(found.cFileName, storeName))
-      DeleteFileW((folder + found.cFileName).c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-}
-
 }  // namespace
 
 FileRead ReadWholeFile(const std::wstring& path, std::size_t maxBytes, std::string& bytes) {
@@ -130,8 +112,25 @@ bool ReplaceFileDurably(const std::wstring& path, std::string_view bytes) {
     DeleteFileW(temporary.c_str());
     return false;
   }
-  RemoveLeftoverTemporaries(path);
   return true;
+}
+
+// A save that a crash cut short leaves its temporary file behind. The lock
+// keeps other savers out; a file some other program holds open without
+// delete sharing simply stays.
+void RemoveLeftoverTemporaries(const std::wstring& path) {
+  const std::wstring folder = path.substr(0, NameStart(path));
+  const std::wstring storeName = path.substr(NameStart(path));
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((path + L".*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE)
+    return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        IsTemporaryName(found.cFileName, storeName))
+      DeleteFileW((folder + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 bool KeepFileAside(const std::wstring& path) {

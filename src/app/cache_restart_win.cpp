@@ -97,6 +97,28 @@ void HandleRestartCacheClear(const wchar_t* commandLine) {
 }
 
 void DeleteTree(const std::wstring& folder) {
+  // Cache entries nest deeper than 260 units, and a long install folder puts
+  // even the cache folder past it: the walk uses extended-length paths, which
+  // Windows takes as they are, so they are made full once and children are
+  // appended to them.
+  if (folder.empty())
+    return;
   WindowsFileTree tree;
-  DeleteTreeIn(tree, folder);
+  if (folder.compare(0, 4, L"\\\\?\\") == 0) {
+    DeleteTreeIn(tree, folder);  // already extended: Windows would take it verbatim
+    return;
+  }
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length == 0)
+      return;
+    if (length < full.size()) {
+      full.resize(length);
+      break;
+    }
+    full.assign(length, L'\0');  // length counts the terminator here
+  }
+  DeleteTreeIn(tree, ExtendedLengthPath(full));
 }

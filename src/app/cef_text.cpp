@@ -23,3 +23,17 @@ std::string CefToUtf8(const CefString& text) {
   cef_string_utf8_clear(&utf8);
   return out;
 }
+
+SecretBytes CefToSecretUtf8(const CefString& text) {
+  SecretBytes out;
+  if (text.empty())
+    return out;
+  cef_string_utf8_t utf8 = {};
+  cef_string_utf16_to_utf8(text.c_str(), text.length(), &utf8);
+  if (utf8.str) {
+    out.assign(utf8.str, utf8.str + utf8.length);
+    SecureWipe(utf8.str, utf8.length);
+  }
+  cef_string_utf8_clear(&utf8);
+  return out;
+}

@@ -56,3 +56,22 @@ void DeleteTreeIn(FileTree& tree, const std::wstring& folder) {
   else if (IsFolder(*attributes))
     DeleteFolder(tree, folder);
 }
+
+std::wstring ExtendedLengthPath(const std::wstring& fullPath) {
+  const std::wstring kExtended = L"\\\\?\\";
+  std::wstring path;
+  if (fullPath.compare(0, 4, kExtended) == 0)
+    return fullPath;
+  if (fullPath.compare(0, 4, L"\\\\.\\") == 0)
+    path = kExtended + fullPath.substr(4);
+  else if (fullPath.compare(0, 2, L"\\\\") == 0 && fullPath.size() > 2)
+    path = kExtended + L"UNC\\" + fullPath.substr(2);
+  else if (fullPath.size() >= 3 && fullPath[1] == L':' && fullPath[2] == L'\\')
+    path = kExtended + fullPath;
+  else
+    return fullPath;
+  // "\\?\C:\" keeps its separator: without it the name means the volume.
+  while (path.size() > kExtended.size() && path.back() == L'\\' && path[path.size() - 2] != L':')
+    path.pop_back();
+  return path;
+}

@@ -40,4 +40,12 @@ class FileTree {
 // empty path and a path naming a file do nothing.
 void DeleteTreeIn(FileTree& tree, const std::wstring& folder);
 
+// The extended-length form of a full path (absolute, backslashes, no "." or
+// ".." parts, as GetFullPathNameW gives it), which Windows takes beyond 260
+// units: "C:\a" becomes "\\?\C:\a", "\\server\share\a" becomes
+// "\\?\UNC\server\share\a", "\\.\X" becomes "\\?\X", a path already
+// extended stays. A separator at the end is dropped unless it ends a drive's
+// root. Anything else (relative, empty) comes back unchanged.
+std::wstring ExtendedLengthPath(const std::wstring& fullPath);
+
 #endif  // ZLM_APP_DELETE_TREE_H_

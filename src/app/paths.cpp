@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/site_url.h"
+
 namespace {
 
 bool IsSeparator(wchar_t c) {
@@ -42,12 +44,6 @@ std::wstring ReadFullModulePath(const ModulePathReader& read) {
 }
 
 std::string SiteHostOf(const std::string& url) {
-  std::string rest = url;
-  const std::string::size_type scheme = rest.find("://");
-  if (scheme != std::string::npos)
-    rest.erase(0, scheme + 3);
-  const std::string::size_type slash = rest.find('/');
-  if (slash != std::string::npos)
-    rest.erase(slash);
-  return rest;
+  // The same derivation the build checks the start URL with (site_url.h).
+  return std::string(SiteHostPart(url));
 }

@@ -36,7 +36,7 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 
 }  // namespace
 
-QueryCommand ParseQuery(const std::string& request) {
+QueryCommand ParseQuery(std::string_view request) {
   struct Form {
     const char* text;
     bool prefix;
@@ -58,19 +58,21 @@ QueryCommand ParseQuery(const std::string& request) {
   };
   QueryCommand command;
   for (const Form& form : kForms) {
-    if (form.prefix ? StartsWith(request, form.text, &command.argument)
-                    : request == form.text) {
+    const std::string_view text(form.text);
+    if (form.prefix ? request.substr(0, text.size()) == text : request == text) {
       command.kind = form.kind;
+      if (form.prefix)
+        command.argument = request.substr(text.size());
       return command;
     }
   }
   return QueryCommand();
 }
 
-BarSplit SplitAtFirstBar(const std::string& text) {
+BarSplit SplitAtFirstBar(std::string_view text) {
   BarSplit split;
-  const std::string::size_type bar = text.find('|');
-  split.hasBar = bar != std::string::npos;
+  const std::string_view::size_type bar = text.find('|');
+  split.hasBar = bar != std::string_view::npos;
   split.first = text.substr(0, bar);
   if (split.hasBar)
     split.second = text.substr(bar + 1);

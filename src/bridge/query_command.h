@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum class QueryKind {
   kNone,  // no known form: declined
@@ -22,23 +23,26 @@ enum class QueryKind {
   kWindow,
 };
 
+// The argument and the split's parts are views into the request, not copies:
+// a request may carry a password, and only the caller's buffer of it, which
+// must outlive them, needs wiping.
 struct QueryCommand {
   QueryKind kind = QueryKind::kNone;
-  std::string argument;  // the raw text behind a prefix form; empty for exact forms
+  std::string_view argument;  // the raw text behind a prefix form; empty for exact forms
 };
 
 // Tests the forms in their fixed order; the first match decides.
-QueryCommand ParseQuery(const std::string& request);
+QueryCommand ParseQuery(std::string_view request);
 
 // The argument split at its first '|'. Without a bar the whole text is the
 // first part, the second is empty, and hasBar is false. Further bars stay in
 // the second part.
 struct BarSplit {
   bool hasBar = false;
-  std::string first;
-  std::string second;
+  std::string_view first;
+  std::string_view second;
 };
-BarSplit SplitAtFirstBar(const std::string& text);
+BarSplit SplitAtFirstBar(std::string_view text);
 
 enum class WindowAction {
   kUnknown,  // answered with a failure

@@ -4,10 +4,12 @@
 #include <shellapi.h>
 
 #include <string>
+#include <string_view>
 
 #include "accounts/account_store.h"
 #include "accounts/percent_codec.h"
 #include "accounts/secret_memory.h"
+#include "accounts/utf8_check.h"
 #include "app/cache_restart.h"
 #include "app/cef_text.h"
 #include "app/process_values.h"
@@ -30,26 +32,36 @@ bool FromGameOrigin(CefRefPtr<CefFrame> frame) {
 }
 
 // A password in clear lives only in wiped memory, here as in the store.
-SecretBytes DecodeSecret(const std::string& text) {
+SecretBytes DecodeSecret(std::string_view text) {
   SecretBytes bytes;
   AppendPercentDecoded(text, bytes);
   return bytes;
 }
 
-void AddAccountFrom(const std::string& argument) {
+// False, with nothing stored, for a name that is not UTF-8: the page would
+// get it back with U+FFFD in it and could never name it again.
+bool AddAccountFrom(std::string_view argument) {
   const BarSplit split = SplitAtFirstBar(argument);
   if (!split.hasBar)
-    return;
+    return true;
   const std::string user = PercentDecode(split.first);
   if (user.empty())
-    return;
+    return true;
+  if (!IsValidUtf8(user))
+    return false;
   AddAccount(user, AsStringView(DecodeSecret(split.second)));
+  return true;
 }
 
-void AnswerPassword(const std::string& argument, CefRefPtr<Callback> callback) {
+void AnswerPassword(std::string_view argument, CefRefPtr<Callback> callback) {
   std::string password = GetAccountPassword(PercentDecode(argument));
-  callback->Success(Utf8ToCef(password));
+  CefString answer = Utf8ToCef(password);
   SecureWipe(&password[0], password.size());
+  callback->Success(answer);
+  // The router's copy is CEF's to free; this one is ours.
+  cef_string_t* text = answer.GetWritableStruct();
+  if (text->str)
+    SecureWipe(text->str, text->length * sizeof(text->str[0]));
 }
 
 void OpenLink(const std::string& url) {
@@ -116,7 +128,10 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
                    CefRefPtr<Callback> callback) {
   if (!FromGameOrigin(frame))
     return false;
-  const QueryCommand command = ParseQuery(CefToUtf8(request));
+  // acc:add carries a password; the command and its parts are views into
+  // this wiped buffer.
+  const SecretBytes utf8 = CefToSecretUtf8(request);
+  const QueryCommand command = ParseQuery(AsStringView(utf8));
   std::string answer;
   switch (command.kind) {
     case QueryKind::kNone:
@@ -129,7 +144,10 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
       answer = AccountsListJson();
       break;
     case QueryKind::kAccountAdd:
-      AddAccountFrom(command.argument);
+      if (!AddAccountFrom(command.argument)) {
+        callback->Failure(kFailureCode, "user name is not valid UTF-8");
+        return true;
+      }
       break;
     case QueryKind::kAccountDelete:
       DeleteAccount(PercentDecode(command.argument));
@@ -139,7 +157,7 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
       return true;
     case QueryKind::kPresence: {
       const BarSplit split = SplitAtFirstBar(command.argument);
-      SetPresenceText(split.first, split.second);
+      SetPresenceText(std::string(split.first), std::string(split.second));
       break;
     }
     case QueryKind::kMute:
@@ -147,7 +165,7 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
       SetLauncherAudioMute(command.kind == QueryKind::kMute);
       break;
     case QueryKind::kOpenLink:
-      OpenLink(command.argument);
+      OpenLink(std::string(command.argument));
       break;
     case QueryKind::kClearCache: {
       HWND window = GetMainWindowHandle(browser);
@@ -157,7 +175,8 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
       return true;
     }
     case QueryKind::kWindow:
-      RunWindowCommand(browser, GetMainWindowHandle(browser), command.argument, callback);
+      RunWindowCommand(browser, GetMainWindowHandle(browser), std::string(command.argument),
+                       callback);
       return true;
   }
   callback->Success(Utf8ToCef(answer));

@@ -155,6 +155,9 @@ TEST_F(LauncherBridgeTest, AccountsRoundTripThroughTheRealStore) {
   EXPECT_EQ(Answer("acc:getpass:carol"), "a|b c d+") << "all behind the first bar, decoded";
   EXPECT_EQ(Answer("acc:del:alice"), "");
   EXPECT_EQ(Answer("acc:list"), R"([{"u":"b|ob"},{"u":"carol"}])");
+  // A name the page could never name again is refused, and nothing changes.
+  ExpectFailure("acc:add:%FF|pw", "user name is not valid UTF-8");
+  EXPECT_EQ(Answer("acc:list"), R"([{"u":"b|ob"},{"u":"carol"}])");
 }
 
 // Links go to the system's handler for https (a recording stand-in here);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <map>
 #include <optional>
 #include <set>
@@ -220,6 +221,34 @@ TEST(DeleteTreeTest, NothingHappensWithoutAFolderToDelete) {
     EXPECT_EQ(tree.Paths().size(), 3u);
     EXPECT_TRUE(tree.touched().empty()) << testing::PrintToString(tree.touched());
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ExtendedLengthPathTest, FullPathsOfEveryForm) {
+  struct Case {
+    const wchar_t* full;
+    const wchar_t* extended;
+  };
+  const Case kCases[] = {
+      {L"C:\\Games\\Zelmora\\cache", L"\\\\?\\C:\\Games\\Zelmora\\cache"},
+      {L"C:\\Games\\Zelmora\\cache\\", L"\\\\?\\C:\\Games\\Zelmora\\cache"},
+      {L"C:\\", L"\\\\?\\C:\\"},
+      {L"\\\\server\\share\\Zelmora\\cache", L"\\\\?\\UNC\\server\\share\\Zelmora\\cache"},
+      {L"\\\\server\\share\\cache\\\\", L"\\\\?\\UNC\\server\\share\\cache"},
+      {L"\\\\.\\C:\\Zelmora\\cache", L"\\\\?\\C:\\Zelmora\\cache"},
+      {L"\\\\?\\C:\\Zelmora\\cache", L"\\\\?\\C:\\Zelmora\\cache"},
+      {L"\\\\?\\UNC\\server\\share\\cache", L"\\\\?\\UNC\\server\\share\\cache"},
+      // Not full paths: left for the system to refuse, never turned into another folder.
+      {L"cache", L"cache"},
+      {L"C:cache", L"C:cache"},
+      {L"\\\\", L"\\\\"},
+      {L"", L""},
+  };
+  for (const Case& c : kCases)
+    EXPECT_EQ(ExtendedLengthPath(c.full), c.extended) << std::string(c.full, c.full + std::wcslen(c.full));
 }
 
 }  // namespace

@@ -74,6 +74,19 @@ TEST(QueryCommandTest, ArgumentsSplitAtTheFirstBarOfTheRawText) {
   }
 }
 
+// acc:add carries a password: the argument and both halves must point into
+// the caller's (wiped) request, never into copies of their own.
+TEST(QueryCommandTest, ArgumentAndHalvesAreViewsIntoTheRequest) {
+  const std::string request = "acc:add:bob|a-password-longer-than-any-small-string";
+  const QueryCommand command = ParseQuery(request);
+  ASSERT_EQ(command.kind, QueryKind::kAccountAdd);
+  EXPECT_EQ(command.argument.data(), request.data() + 8);
+  const BarSplit split = SplitAtFirstBar(command.argument);
+  EXPECT_EQ(split.first.data(), request.data() + 8);
+  EXPECT_EQ(split.second.data(), request.data() + 12);
+  EXPECT_EQ(split.second.size(), request.size() - 12);
+}
+
 TEST(QueryCommandTest, WindowSubCommands) {
   struct Case {
     const char* argument;

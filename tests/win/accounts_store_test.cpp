@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "accounts/store_file.h"
+#include "accounts/store_lock.h"
 #include "accounts_crash_helper.h"
 #include "app/paths.h"
 #include "app/process_values.h"
@@ -184,6 +185,16 @@ TEST_F(AccountStoreTest, AHandWrittenDuplicateIsReadFirstUpdatedFirstAndDeletedW
   EXPECT_EQ(StoredPlaintext(), "d|new\ne|3\nd|2\n");
   DeleteAccount("d", path_);
   EXPECT_EQ(StoredPlaintext(), "e|3\n");
+}
+
+// The bridge refuses new names that are not UTF-8; a store that already holds
+// one (from an earlier version) still loads, lists and keeps it as it is.
+TEST_F(AccountStoreTest, AStoredNameThatIsNotUtf8StillLoadsAndIsKept) {
+  ASSERT_TRUE(WriteStore(Protect("%FFold|pw\n")));
+  EXPECT_EQ(AccountsListJson(path_), "[{\"u\":\"\xFFold\"}]");
+  EXPECT_EQ(GetAccountPassword("\xFFold", path_), "pw");
+  AddAccount("new", "q", path_);
+  EXPECT_EQ(StoredPlaintext(), "%FFold|pw\nnew|q\n");
 }
 
 TEST_F(AccountStoreTest, AFileThatCannotBeUnprotectedReadsEmptyAndIsKeptAsideOnAChange) {
@@ -373,6 +384,111 @@ TEST(AccountStoreCrashTest, AKilledSaveLeavesOneCompleteListNeverATornOne) {
   AddAccount("after", "crash", path);
   EXPECT_EQ(NamesIn(dir.path()), std::vector<std::wstring>{L"accounts.dat"});
   EXPECT_EQ(GetAccountPassword("after", path), "crash");
+}
+
+// Two launchers adding at the same moment: each change waits for the other's
+// turn on the store's lock instead of overwriting it, and neither's clean-up
+// removes the other's temporary file before it is renamed.
+TEST(AccountStoreLockTest, TwoProcessesAddingAtOnceKeepEveryLogin) {
+  constexpr int kRounds = 3;
+  constexpr int kEach = 50;
+  const std::wstring helper = JoinPath(GetExeDir(), L"accounts_crash_helper.exe");
+  for (int round = 1; round <= kRounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    e2e::TempDir dir;
+    ASSERT_TRUE(dir.IsValid()) << dir.error();
+    const std::wstring path = dir.PathOf(L"accounts.dat");
+    const std::wstring goName = L"Local\\zlm-accounts-add-test-" +
+                                std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(round);
+    const e2e::ScopedHandle go(CreateEventW(nullptr, TRUE, FALSE, goName.c_str()));
+    ASSERT_TRUE(go.IsValid()) << e2e::LastErrorText();
+
+    e2e::Process first;
+    e2e::Process second;
+    ASSERT_TRUE(first.Start(helper, L"add \"" + path + L"\" one " + std::to_wstring(kEach) +
+                                        L" " + goName));
+    ASSERT_TRUE(second.Start(helper, L"add \"" + path + L"\" two " + std::to_wstring(kEach) +
+                                         L" " + goName));
+    SetEvent(go.Get());
+    EXPECT_EQ(first.WaitForExit(std::chrono::minutes(2)), 0);
+    EXPECT_EQ(second.WaitForExit(std::chrono::minutes(2)), 0);
+
+    const AccountList accounts = LoadAccounts(path);
+    EXPECT_EQ(accounts.size(), 2u * kEach);
+    for (const char* prefix : {"one", "two"}) {
+      for (int i = 0; i < kEach; ++i) {
+        const std::string user = std::string(prefix) + "-" + std::to_string(i);
+        const Account* account = FindAccount(accounts, user);
+        ASSERT_NE(account, nullptr) << user << " was lost";
+        EXPECT_EQ(AsStringView(account->password), "pw-" + user);
+      }
+    }
+    EXPECT_EQ(NamesIn(dir.path()), std::vector<std::wstring>{L"accounts.dat"});
+  }
+}
+
+// A launcher that died mid-change leaves the lock abandoned; the file is still
+// one complete list (see the crash test), so the next change goes ahead.
+TEST(AccountStoreLockTest, ALockWhoseHolderDiedDoesNotBlockTheNextChange) {
+  e2e::TempDir dir;
+  ASSERT_TRUE(dir.IsValid()) << dir.error();
+  const std::wstring path = dir.PathOf(L"accounts.dat");
+  AddAccount("before", "1", path);
+  // Another launcher's handle keeps the mutex in being after the holder ends.
+  const e2e::ScopedHandle other(CreateMutexW(nullptr, FALSE, StoreLockNameFor(path).c_str()));
+  ASSERT_TRUE(other.IsValid()) << e2e::LastErrorText();
+  e2e::Process holder;
+  ASSERT_TRUE(holder.Start(JoinPath(GetExeDir(), L"accounts_crash_helper.exe"),
+                           L"hold \"" + path + L"\""));
+  ASSERT_EQ(holder.WaitForExit(), 0) << "the helper did not take the lock";
+
+  AddAccount("after", "2", path);
+  EXPECT_EQ(GetAccountPassword("before", path), "1");
+  EXPECT_EQ(GetAccountPassword("after", path), "2");
+  // And the change let go of it: another thread (another owner) gets it at once.
+  bool freeAfterwards = false;
+  std::thread([&] { freeAfterwards = StoreLock(path, 0).held(); }).join();
+  EXPECT_TRUE(freeAfterwards);
+}
+
+// Every spelling of the store's path takes the one lock; another store's is
+// apart. The lock is checked from a second thread, since a mutex nests for
+// the thread that holds it.
+TEST(AccountStoreLockTest, EverySpellingOfThePathTakesTheSameLock) {
+  e2e::TempDir dir;
+  ASSERT_TRUE(dir.IsValid()) << dir.error();
+  const std::wstring path = dir.PathOf(L"accounts.dat");
+  std::wstring upper = path;
+  CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+  std::wstring slashes = path;
+  std::replace(slashes.begin(), slashes.end(), L'\\', L'/');
+  struct Case {
+    const char* what;
+    std::wstring path;
+    bool sameLock;
+  };
+  const Case cases[] = {
+      {"the path itself", path, true},
+      {"upper case", upper, true},
+      {"forward slashes", slashes, true},
+      {"with a dot folder", dir.path() + L"\\.\\accounts.dat", true},
+      {"relative to the current folder", L"accounts.dat", true},
+      {"another store in the folder", dir.PathOf(L"other.dat"), false},
+  };
+  wchar_t savedFolder[MAX_PATH + 1];
+  ASSERT_NE(GetCurrentDirectoryW(MAX_PATH + 1, savedFolder), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
+  {
+    const StoreLock held(path);
+    ASSERT_TRUE(held.held());
+    for (const Case& c : cases) {
+      bool had = false;
+      std::thread([&] { had = StoreLock(c.path, 50).held(); }).join();
+      EXPECT_EQ(had, !c.sameLock) << c.what;
+    }
+  }
+  SetCurrentDirectoryW(savedFolder);
 }
 
 }  // namespace

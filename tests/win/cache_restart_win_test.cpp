@@ -19,7 +19,9 @@
 #include "app/process_values.h"
 #include "app/restart_switch.h"
 #include "app/trace.h"
+#include "e2e/support/junction.h"
 #include "e2e/support/scoped_handle.h"
+#include "e2e/support/wine_host.h"
 
 namespace {
 
@@ -235,6 +237,84 @@ TEST_F(CacheRestartWinTest, DeleteTreeOfAMissingFolderChangesNothing) {
   DeleteTree(JoinPath(cache_, L"deeper"));
   EXPECT_TRUE(Exists(JoinPath(dir_, L"accounts.dat")));
   EXPECT_TRUE(Exists(dir_));
+}
+
+// Names that take a path past 260 units in a few steps, as CEF's cache
+// folders and a long install folder can.
+std::wstring LongName(wchar_t letter) {
+  return std::wstring(120, letter);
+}
+
+// Creation and checks through extended-length paths, which reach any depth;
+// DeleteTree gets the ordinary form the launcher has.
+std::wstring Extended(const std::wstring& path) {
+  return L"\\\\?\\" + path;
+}
+
+TEST_F(CacheRestartWinTest, DeleteTreeReachesEntriesPast260Units) {
+  // A long install folder puts the cache folder itself past 260 units; in a
+  // plain cache only what nests deep is. (Wine takes plain paths past 260
+  // units, Windows does not; the names below fail plain paths on both.)
+  const std::wstring longInstall =
+      JoinPath(JoinPath(dir_, LongName(L'i')), LongName(L'j')) + L"\\" + LongName(L'k');
+  for (const std::wstring& install : {dir_, longInstall}) {
+    SCOPED_TRACE(testing::Message() << "install folder of " << install.size() << " units");
+    if (install != dir_) {
+      MakeFolder(Extended(JoinPath(dir_, LongName(L'i'))));
+      MakeFolder(Extended(JoinPath(JoinPath(dir_, LongName(L'i')), LongName(L'j'))));
+      MakeFolder(Extended(install));
+    }
+    const std::wstring cache = JoinPath(install, L"cache");
+    std::wstring deep = cache;
+    MakeFolder(Extended(deep));
+    for (const wchar_t letter : {L'a', L'b', L'c'}) {
+      deep = JoinPath(deep, LongName(letter));
+      MakeFolder(Extended(deep));
+    }
+    MakeFile(Extended(JoinPath(deep, L"f_000001")), FILE_ATTRIBUTE_READONLY);
+    // Names a plain path cannot reach: Windows drops a trailing dot or blank.
+    MakeFile(Extended(JoinPath(deep, L"ends in a dot.")));
+    MakeFolder(Extended(JoinPath(cache, L"ends in a blank ")));
+    MakeFile(Extended(JoinPath(cache, L"ends in a blank \\entry")));
+    MakeFile(Extended(JoinPath(cache, L"index")));
+    ASSERT_GT(JoinPath(deep, L"f_000001").size(), 260u);
+
+    DeleteTree(cache);
+
+    EXPECT_FALSE(Exists(Extended(cache)));
+    EXPECT_TRUE(Exists(Extended(install)));
+  }
+}
+
+TEST_F(CacheRestartWinTest, DeleteTreeRemovesADeepJunctionWithoutEnteringIt) {
+  const std::wstring outside = JoinPath(dir_, L"outside");
+  MakeFolder(outside);
+  MakeFile(JoinPath(outside, L"keep"));
+  std::wstring deep = cache_;
+  MakeFolder(Extended(deep));
+  for (const wchar_t letter : {L'a', L'b', L'c'}) {
+    deep = JoinPath(deep, LongName(letter));
+    MakeFolder(Extended(deep));
+  }
+  const std::wstring link = JoinPath(deep, L"link");
+  ASSERT_GT(link.size(), 260u);
+  ASSERT_TRUE(e2e::MakeJunction(Extended(link), outside));
+  ASSERT_TRUE(Exists(Extended(JoinPath(link, L"keep"))));
+  const std::wstring beside = JoinPath(deep, L"f_000001");
+  MakeFile(Extended(beside));
+
+  DeleteTree(cache_);
+
+  EXPECT_FALSE(Exists(Extended(beside)));
+  EXPECT_TRUE(Exists(JoinPath(outside, L"keep")));
+  // Wine refuses to remove a junction whose target is not empty (it looks
+  // through it), so there the link and the folders above it stay.
+  if (!e2e::RunningUnderWine())
+    EXPECT_FALSE(Exists(Extended(cache_)));
+  else
+    EXPECT_TRUE(e2e::IsReparsePoint(Extended(link)));
+  // An empty target lets the clean-up remove the junction under Wine too.
+  DeleteFileW(JoinPath(outside, L"keep").c_str());
 }
 
 TEST_F(CacheRestartWinTest, RestartSwitchDecidesWhetherTheCacheIsCleared) {

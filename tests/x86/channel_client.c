@@ -2,6 +2,7 @@
  * engine's page channel of that process, \\.\pipe\zlm-standin-<pid>.
  *
  * Usage: channel_client.exe <program.exe>
+ *        channel_client.exe          (only readies the Wine prefix, see below)
  *
  * Prints, one per line:
  *   pid <n>              the program started (its folder is the working folder)
@@ -15,9 +16,15 @@
  *   exit timeout         it still ran after EXIT_MS (it is then terminated)
  *
  * It runs inside the same Wine prefix as the program, which is the only way to
- * reach a Wine named pipe; the pid in the pipe's name is the Windows one. */
+ * reach a Wine named pipe; the pid in the pipe's name is the Windows one.
+ *
+ * Without arguments it sets the prefix's X11 driver to unmanaged windows and
+ * ends: the first Wine program of a session brings the prefix up, and every
+ * further one costs long under qemu, so this one does both. */
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -168,7 +175,28 @@ static void relay(const char* line) {
   }
 }
 
+/* Without a window manager, Wine waits about 2 s on every managed window it
+ * destroys; unmanaged windows go at once (as in the rig's other prefixes). */
+static int ready_prefix(void) {
+  HKEY key;
+  LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", 0, NULL, 0,
+                            KEY_SET_VALUE, NULL, &key, NULL);
+  if (rc == ERROR_SUCCESS) {
+    rc = RegSetValueExW(key, L"Managed", 0, REG_SZ, (const BYTE*)L"N", 2 * sizeof(wchar_t));
+    RegCloseKey(key);
+  }
+  if (rc != ERROR_SUCCESS) {
+    say("error setting Managed=N: %s", error_text((DWORD)rc));
+    return 1;
+  }
+  return 0;
+}
+
 int wmain(int argc, wchar_t** argv) {
+  /* Lines end in \n alone, as the shell reading them expects. */
+  _setmode(_fileno(stdout), _O_BINARY);
+  if (argc == 1)
+    return ready_prefix();
   if (argc != 2) {
     fprintf(stderr, "usage: channel_client.exe <program.exe>\n");
     return 2;

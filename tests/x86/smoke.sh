@@ -56,6 +56,15 @@ register() {  # binfmt_misc folder, qemu
   printf '%s' ":$entry:M::$entry_magic:$entry_mask:$2:F" >"$1/register"
 }
 
+# An entry of ours in the system's binfmt_misc is left from a run that was
+# killed outright; it would make 32-bit Wine look native to every suite.
+remove_leftover() {
+  local e=/proc/sys/fs/binfmt_misc/$entry
+  [ -e "$e" ] || return 0
+  echo "x86: removing $e, left by an earlier run"
+  echo -1 >"$e"
+}
+
 # ---------------------------------------------------------------------------
 # Where 32-bit Wine cannot run yet, set up qemu for it, then go on below.
 binfmt_dir=
@@ -68,7 +77,7 @@ if [ -n "${ZLM_X86_PRIVATE_BINFMT:-}" ]; then
   register "$binfmt_dir" "$ZLM_X86_PRIVATE_BINFMT" ||
     broken "the $entry entry could not be registered in the private namespace"
   echo "x86: 32-bit Wine through $ZLM_X86_PRIVATE_BINFMT, binfmt entry private to this suite"
-elif native32; then
+elif { remove_leftover; native32; }; then
   echo "x86: 32-bit Wine runs natively"
 else
   qemu=$(find_qemu) || skip "32-bit Wine does not run here and there is no qemu-i386 (package qemu-user-static)"
@@ -86,9 +95,7 @@ else
       skip "binfmt_misc is not mounted at $binfmt_dir and could not be mounted"
     binfmt_mounted=1
   fi
-  # A left-over entry of ours (a killed run) goes; anyone else's i386 entry
-  # stays, and then we do not add a second one.
-  [ -e "$binfmt_dir/$entry" ] && echo -1 >"$binfmt_dir/$entry"
+  # Anyone else's i386 entry stays, and then we do not add a second one.
   for e in "$binfmt_dir"/*; do
     case "${e##*/}" in register | status) continue ;; esac
     magic=$(sed -n 's/^magic //p' "$e")
@@ -109,6 +116,18 @@ scratch="$build/x86-smoke"
 xvfb_pid=
 wineserver_pid=
 client_pid=
+bounded_pid=
+
+# A command within $1 seconds, waited for in the background so that a signal's
+# trap runs at once instead of after it.
+bounded() {
+  local rc
+  timeout "$1" "${@:2}" &
+  bounded_pid=$!
+  wait "$bounded_pid"; rc=$?
+  bounded_pid=
+  return "$rc"
+}
 
 cleanup() {
   # The prefix's Wine processes (programs, services, explorer), then its server.
@@ -118,6 +137,7 @@ cleanup() {
     kill "$wineserver_pid" 2>/dev/null || true
     wait "$wineserver_pid" 2>/dev/null || true
   fi
+  [ -n "$bounded_pid" ] && kill "$bounded_pid" 2>/dev/null
   [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   if [ -n "$binfmt_dir" ]; then
@@ -145,10 +165,16 @@ export WINEPREFIX="$build/wineprefix-x86"
 export WINEARCH=win32
 export WINELOADER=$wine32
 export WINEDEBUG=-all
-# No Mono or Gecko installers; no crash dialog (winedbg) that nobody would
-# click away on a headless display.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# No Mono or Gecko installers, no desktop menu entries, and no crash dialog
+# (winedbg) that nobody would click away on a headless display.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
 unset WINESERVER
+# qemu 7 searches the guest's free address space page by page on every mmap
+# without a fixed address, and Wine makes many: each program start took over a
+# minute with the default 4 GiB guest space. Wine's 32-bit layout ends at
+# 0x82000000 (no large-address-aware program runs here), so 2.25 GiB keep all
+# of it and start a program in seconds.
+export QEMU_RESERVED_VA=0x90000000
 
 if [ -z "${DISPLAY:-}" ]; then
   fifo=$(mktemp -u); mkfifo "$fifo"
@@ -173,12 +199,9 @@ else
   echo "x86: creating the 32-bit prefix $WINEPREFIX (once per machine; minutes under qemu)"
 fi
 started=$SECONDS
-timeout "$(left 480)" "$wine32" cmd /c exit >"$scratch/prefix.log" 2>&1 ||
+bounded "$(left 420)" "$wine32" "$scratch/channel_client.exe" >"$scratch/prefix.log" 2>&1 ||
   broken "the 32-bit prefix is not ready after $((SECONDS - started)) s (log: $scratch/prefix.log)"
 grep -qx '#arch=win32' "$WINEPREFIX/system.reg" || broken "$WINEPREFIX is not a 32-bit prefix"
-# Without a window manager, Wine waits about 2 s on every managed window it
-# destroys; unmanaged windows go at once.
-timeout "$(left 120)" "$wine32" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 echo "x86: prefix ready in $((SECONDS - started)) s"
 
 # ---------------------------------------------------------------------------
@@ -203,6 +226,7 @@ hear() {
     echo "  the channel client said nothing within $(left "$1") s"
     return 1
   fi
+  line=${line%$'\r'}
   echo "  < $line"
 }
 ask() {  # seconds request: sends one request, takes the client's line for it
@@ -224,7 +248,8 @@ hear 240 && started_as || broken "the launcher did not start (log: $scratch/clie
 echo "x86: launcher started, Windows pid ${line#pid }"
 
 screen=$(geometry -root)
-wid=$(timeout "$(left 240)" xdotool search --sync --onlyvisible --name '^Zelmora Launcher$' 2>/dev/null | head -n 1)
+bounded "$(left 240)" xdotool search --sync --onlyvisible --name '^Zelmora Launcher$' >"$scratch/windows" 2>/dev/null
+wid=$(head -n 1 "$scratch/windows")
 if check "the main window appears on $screen" test -n "$wid"; then
   check "it is 1280x800 at (320,140)" becomes "320,140,1280x800"
 fi
