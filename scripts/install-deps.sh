@@ -9,6 +9,9 @@ apt_packages=(
   # Hosts that cannot execute 32-bit programs run the Windows suites from a
   # 64-bit build under 64-bit Wine (scripts/wine-env.sh).
   g++-mingw-w64-x86-64-posix wine64
+  # ...and 32-bit Wine for one smoke suite of the shipped program through
+  # qemu-i386 (tests/x86/smoke.sh registers it for that suite only).
+  qemu-user-static
   xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
   # The installer and the zip (make dist) and the suite that opens them.

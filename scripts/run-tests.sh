@@ -90,5 +90,12 @@ run_suite installer count_plain 600 tests/dist/installer_test.sh "$build"
 rig_stop
 need js tests/js/package.json && run_suite js count_tap 900 npm --prefix tests/js test --silent
 
+# The shipped 32-bit program once, under 32-bit Wine (through qemu-i386 on hosts
+# without a 32-bit user mode). Last, with the 64-bit rig stopped: it brings its
+# own prefix, display and server.
+says_what_runs x86 "$build/win/ZelmoraLauncher.exe"
+need x86 "$build/win/ZelmoraLauncher.exe" &&
+  run_suite x86 count_plain 900 env -u DISPLAY tests/x86/smoke.sh "$build"
+
 echo "$total_pass passed, $total_fail failed"
 [ "$total_fail" -eq 0 ]

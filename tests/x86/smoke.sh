@@ -195,8 +195,10 @@ else
   echo "x86: creating the 32-bit prefix $WINEPREFIX (once per machine; minutes under qemu)"
 fi
 started=$SECONDS
+# No launcher code runs in this step: a prefix that does not come up is the
+# emulator's or Wine's matter on this host, reported as such, not as a fault.
 bounded "$(left 420)" "$wine32" "$scratch/channel_client.exe" >"$scratch/prefix.log" 2>&1 ||
-  broken "the 32-bit prefix is not ready after $((SECONDS - started)) s (log: $scratch/prefix.log)"
+  skip "32-bit Wine under qemu did not bring its prefix up within $((SECONDS - started)) s (log: $scratch/prefix.log)"
 grep -qx '#arch=win32' "$WINEPREFIX/system.reg" || broken "$WINEPREFIX is not a 32-bit prefix"
 echo "x86: prefix ready in $((SECONDS - started)) s"
 
@@ -237,10 +239,22 @@ reply_is() {  # python expression over the reply r
 started_as() { case "$line" in "pid "*) return 0 ;; esac; return 1; }
 
 run_dir="Z:${scratch//\//\\}\\run"
-coproc client { exec "$wine32" "$scratch/channel_client.exe" "$run_dir\\ZelmoraLauncher.exe" 2>"$scratch/client.log"; }
-client_pid=$!
-
-hear 240 && started_as || broken "the launcher did not start (log: $scratch/client.log)"
+start_client() {
+  coproc client { exec "$wine32" "$scratch/channel_client.exe" "$run_dir\\ZelmoraLauncher.exe" 2>"$scratch/client.log"; }
+  client_pid=$!
+}
+start_client
+# The client's own start under qemu now and then never comes back; that is
+# before the launcher exists, so it is given one more try.
+launcher_started() {
+  hear 240 && started_as && return 0
+  [ "$(left 300)" -ge 200 ] || return 1
+  echo "x86: the channel client did not start the launcher; once more"
+  kill "$client_pid" 2>/dev/null; wait "$client_pid" 2>/dev/null
+  start_client
+  hear 240 && started_as
+}
+launcher_started || broken "the launcher did not start (log: $scratch/client.log)"
 echo "x86: launcher started, Windows pid ${line#pid }"
 
 screen=$(geometry -root)
