@@ -301,7 +301,8 @@ bool OpFrames(ChannelHost& host, Call& call) {
                     {"url", f.url},
                     {"main", f.main},
                     {"has_cefQuery", f.has_query},
-                    {"context", Nullable(f.context)}});
+                    {"context", Nullable(f.context)},
+                    {"document", f.document ? json(*f.document) : json(nullptr)}});
   }
   call.reply["frames"] = list;
   return true;
@@ -426,6 +427,21 @@ bool OpFailLoad(ChannelHost& host, Call& call) {
       !call.Take(status))
     return false;
   return WaitNavigation(host, call, navigation, wait_ms);
+}
+
+bool OpNetwork(ChannelHost& host, Call& call) {
+  bool offline = false;
+  int code = 0;
+  std::string text;
+  if (!call.Bool("offline", false, &offline) ||
+      !call.Int("error_code", -106, INT32_MIN, INT32_MAX, &code) ||
+      !call.String("error_text", "net::ERR_INTERNET_DISCONNECTED", &text))
+    return false;
+  Status status;
+  if (!OnUi(host, call, [&] { status = SetNetwork(offline, code, text); }) || !call.Take(status))
+    return false;
+  call.reply["offline"] = offline;
+  return true;
 }
 
 json PopupJson(const PopupRecord& p) {
@@ -629,7 +645,8 @@ const std::map<std::string, Operation>& Operations() {
       {"key", OpKey},             {"keys", OpKeys},
       {"scripts", OpScripts},     {"zoom", OpZoom},
       {"engine", OpEngine},       {"close", OpClose},
-      {"crash_renderer", OpCrashRenderer}, {"reload", OpReload}};
+      {"crash_renderer", OpCrashRenderer}, {"reload", OpReload},
+      {"network", OpNetwork}};
   return kOperations;
 }
 

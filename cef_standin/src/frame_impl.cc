@@ -68,9 +68,15 @@ void FrameImpl::LoadURL(const CefString& url) {
     PostUiTask([self, target] { StartNavigation(self, target); });
 }
 
-void FrameImpl::LoadString(const CefString& /*string_val*/,
+void FrameImpl::LoadString(const CefString& string_val,
                            const CefString& url) {
-  LoadURL(url);
+  CefRefPtr<FrameImpl> self(this);
+  std::string html = string_val.ToString();
+  std::string target = url.ToString();
+  if (OnUiThread())
+    StartStringLoad(self, html, target);
+  else
+    PostUiTask([self, html, target] { StartStringLoad(self, html, target); });
 }
 
 void FrameImpl::ExecuteJavaScript(const CefString& code,

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ class FrameImpl : public CefFrame {
   std::string url() const;
   void set_url(const std::string& url);
   CefRefPtr<V8ContextImpl> context() const { return context_; }
+  // The markup of a document that came without the network (LoadString, an
+  // error document: empty); nothing for a document of the network.
+  const std::optional<std::string>& document() const { return document_; }
+  void set_document(std::optional<std::string> document) { document_ = std::move(document); }
   const std::vector<ScriptRecord>& scripts() const { return scripts_; }
 
   // Replaces the script context; returns the one it had (maybe null).
@@ -76,6 +81,7 @@ class FrameImpl : public CefFrame {
   std::string url_;
   CefRefPtr<V8ContextImpl> context_;
   std::vector<ScriptRecord> scripts_;
+  std::optional<std::string> document_;
   int navigation_ = 0;
 
   IMPLEMENT_REFCOUNTING(FrameImpl);

@@ -1,7 +1,10 @@
 #include "navigation.h"
 
+#include <windows.h>
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -117,19 +120,38 @@ Step BeforeBrowse(const std::string& url, cef_transition_type_t transition) {
   };
 }
 
-}  // namespace
+// What the network answers for a navigation; decided when the request goes
+// out, after OnBeforeBrowse. ok: the document arrives with |http_status|.
+struct Response {
+  bool ok = true;
+  int http_status = 200;
+  int error_code = 0;
+  std::string error_text;
+};
 
-int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
-                    cef_transition_type_t transition, int http_status) {
-  std::vector<Step> steps;
-  steps.push_back(NotifyLoading);
-  steps.push_back(BeforeBrowse(url, transition));
-  steps.push_back([url](BrowserImpl* browser, FrameImpl* frame) {
+std::optional<NetworkFailure>& Network() {
+  static std::optional<NetworkFailure> failure = [] {
+    std::optional<NetworkFailure> initial;
+    wchar_t value[2] = {};
+    if (GetEnvironmentVariableW(L"ZLM_STANDIN_OFFLINE", value, 2) == 1 && value[0] == L'1')
+      initial = NetworkFailure{ERR_INTERNET_DISCONNECTED, "net::ERR_INTERNET_DISCONNECTED"};
+    return initial;
+  }();
+  return failure;
+}
+
+// The frame shows a new document: its URL changes (a main frame drops its
+// sub-frames first and needs a live renderer), OnLoadStart, the old context
+// goes and the new document's context comes.
+void CommitSteps(std::vector<Step>* steps, const std::string& url,
+                 std::shared_ptr<std::optional<std::string>> document) {
+  steps->push_back([url, document](BrowserImpl* browser, FrameImpl* frame) {
     if (frame->IsMain()) {
       browser->DropSubFrames(frame);
       browser->StartRendererIfGone();
     }
     frame->set_url(url);
+    frame->set_document(*document);
     CefRefPtr<CefClient> client = browser->client();
     if (frame->IsMain()) {
       browser->MainUrlChanged();
@@ -142,29 +164,97 @@ int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
       handler->OnLoadStart(browser, frame);
     return true;
   });
-  steps.push_back([](BrowserImpl*, FrameImpl* frame) {
+  steps->push_back([](BrowserImpl*, FrameImpl* frame) {
     ReleaseFrameContext(frame);
     return true;
   });
-  steps.push_back(CreateContext);
-  steps.push_back([http_status](BrowserImpl* browser, FrameImpl* frame) {
+  steps->push_back(CreateContext);
+}
+
+void LoadEndStep(std::vector<Step>* steps, std::shared_ptr<const Response> response) {
+  steps->push_back([response](BrowserImpl* browser, FrameImpl* frame) {
+    // Chromium's error document finishes under its own URL, which the
+    // finish message carries to the frame.
+    if (!response->ok) {
+      frame->set_url(kErrorDocumentUrl);
+      if (frame->IsMain())
+        browser->MainUrlChanged();
+    }
     CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
     if (handler)
-      handler->OnLoadEnd(browser, frame, http_status);
+      handler->OnLoadEnd(browser, frame, response->ok ? response->http_status : 0);
     return true;
   });
+}
+
+// A navigation through the network. |failure| set: the request fails with it;
+// otherwise it fails while the network is down, and succeeds with
+// |http_status| when it is up.
+int StartNetworkLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
+                     cef_transition_type_t transition, int http_status,
+                     std::optional<NetworkFailure> failure) {
+  auto response = std::make_shared<Response>();
+  auto document = std::make_shared<std::optional<std::string>>();
+  std::vector<Step> steps;
+  steps.push_back(NotifyLoading);
+  steps.push_back(BeforeBrowse(url, transition));
+  steps.push_back([url, http_status, failure, response, document](BrowserImpl* browser,
+                                                                  FrameImpl* frame) {
+    const std::optional<NetworkFailure> fails = failure ? failure : Network();
+    if (!fails) {
+      response->http_status = http_status;
+      return true;
+    }
+    response->ok = false;
+    response->error_code = fails->error_code;
+    response->error_text = fails->error_text;
+    // Until the error document commits, the frame still shows its old one.
+    ReportLoadError(browser, frame, fails->error_code, fails->error_text, url);
+    // A cancelled load shows nothing new; any other failure commits
+    // Chromium's error document, empty in CEF, under the failed URL.
+    *document = std::string();
+    return fails->error_code != ERR_ABORTED;
+  });
+  CommitSteps(&steps, url, document);
+  LoadEndStep(&steps, response);
   return Begin(frame, std::move(steps));
+}
+
+}  // namespace
+
+const char kErrorDocumentUrl[] = "data:text/html,chromewebdata";
+
+void SetNetworkFailure(std::optional<NetworkFailure> failure) {
+  Network() = std::move(failure);
+}
+
+std::optional<NetworkFailure> CurrentNetworkFailure() {
+  return Network();
+}
+
+int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
+                    cef_transition_type_t transition, int http_status) {
+  return StartNetworkLoad(frame, url, transition, http_status, std::nullopt);
 }
 
 int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
                     int error_code, const std::string& error_text) {
+  return StartNetworkLoad(frame, url, TT_LINK, 200, NetworkFailure{error_code, error_text});
+}
+
+int StartStringLoad(CefRefPtr<FrameImpl> frame, const std::string& html,
+                    const std::string& url) {
+  BrowserImpl* browser = frame->browser();
+  // The document is made by the renderer: a dead one gets no message.
+  if (!browser || !browser->renderer_alive())
+    return next_navigation++;
+  auto response = std::make_shared<Response>();
+  response->http_status = 0;  // a document from a string has no HTTP response
+  auto document = std::make_shared<std::optional<std::string>>(html);
   std::vector<Step> steps;
   steps.push_back(NotifyLoading);
-  steps.push_back(BeforeBrowse(url, TT_LINK));
-  steps.push_back([url, error_code, error_text](BrowserImpl* browser, FrameImpl* frame) {
-    ReportLoadError(browser, frame, error_code, error_text, url);
-    return true;
-  });
+  CommitSteps(&steps, url.empty() ? "about:blank" : url, document);
+  LoadEndStep(&steps, response);
   return Begin(frame, std::move(steps));
 }
 

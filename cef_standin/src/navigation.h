@@ -3,6 +3,7 @@
 #ifndef CEF_STANDIN_SRC_NAVIGATION_H_
 #define CEF_STANDIN_SRC_NAVIGATION_H_
 
+#include <optional>
 #include <string>
 
 #include "include/internal/cef_ptr.h"
@@ -17,18 +18,43 @@ class FrameImpl;
 //
 // OnLoadingStateChange(true) when the browser was idle, then the request
 // handler's OnBeforeBrowse. Cancelled there: OnLoadError(ERR_ABORTED), and the
-// frame keeps its URL and context. Otherwise: OnLoadStart (the frame's URL
-// already changed; a main frame drops its sub-frames first and starts a new
+// frame keeps its URL and context. Otherwise the request goes out (and fails
+// while the network is down, see SetNetworkFailure): OnLoadStart (the frame's
+// URL already changed; a main frame drops its sub-frames first and starts a new
 // renderer if the old one crashed), renderer OnContextReleased for the old
 // context, renderer OnContextCreated for the new one, OnLoadEnd(200). Last,
 // OnLoadingStateChange(false) when no frame is loading any more.
 int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
                     cef_transition_type_t transition = TT_EXPLICIT, int http_status = 200);
-// Failure: OnLoadingStateChange(true), OnBeforeBrowse (cancelled: ERR_ABORTED
-// instead), OnLoadError, OnLoadingStateChange(false); the frame keeps its URL
-// and context.
+// A load that fails, as Chromium 49 fails a provisional load: after
+// OnBeforeBrowse, OnLoadError(code, text, url) while the frame still shows its
+// old document. ERR_ABORTED ends there. Any other error commits Chromium's
+// error document, which CEF leaves empty: OnLoadStart with the failed URL, the
+// old context released and one for the error document created, then
+// OnLoadEnd(0) with the frame's URL now kErrorDocumentUrl (the error
+// document's own, which its finish message carries).
 int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
                     int error_code, const std::string& error_text);
+// CefFrame::LoadString: the renderer makes a document of |html| under |url|
+// without the network, so no OnBeforeBrowse: OnLoadingStateChange(true),
+// OnLoadStart (URL |url|), contexts swapped, OnLoadEnd(0), which is the status
+// of a document without an HTTP response. Nothing happens while the renderer
+// is dead: the message to it is dropped.
+int StartStringLoad(CefRefPtr<FrameImpl> frame, const std::string& html,
+                    const std::string& url);
+
+// The URL of Chromium's error document.
+extern const char kErrorDocumentUrl[];
+
+// While set, every request that goes out fails with it, as when the machine
+// is offline. Starts set when ZLM_STANDIN_OFFLINE=1 is in the environment
+// (ERR_INTERNET_DISCONNECTED). UI thread.
+struct NetworkFailure {
+  int error_code = 0;
+  std::string error_text;
+};
+void SetNetworkFailure(std::optional<NetworkFailure> failure);
+std::optional<NetworkFailure> CurrentNetworkFailure();
 
 // UI thread, synchronous: the renderer side learns that the frame's script
 // context is gone (OnContextReleased), and the context becomes invalid.

@@ -206,6 +206,7 @@ Status ListFrames(int browser_id, std::vector<FrameInfo>* frames) {
     CefRefPtr<V8ContextImpl> context = frame->context();
     info.has_query = HasWindowFunction(context, kQueryFunction);
     info.context = context ? context->id() : 0;
+    info.document = frame->document();
     frames->push_back(info);
   }
   return status;
@@ -343,6 +344,18 @@ Status FailLoad(int browser_id, std::int64_t frame_id, const std::string& url,
   if (status.ok())
     *navigation = StartFailedLoad(frame, url, error_code, error_text);
   return status;
+}
+
+Status SetNetwork(bool offline, int error_code, const std::string& error_text) {
+  if (!offline) {
+    SetNetworkFailure(std::nullopt);
+    return Status();
+  }
+  // A request that fails has a code below 0 that the enumeration can hold.
+  if (error_code < -512 || error_code > -1)
+    return Error("bad field: error_code");
+  SetNetworkFailure(NetworkFailure{error_code, error_text});
+  return Status();
 }
 
 Status RequestPopup(int browser_id, std::int64_t frame_id,

@@ -133,6 +133,7 @@ class TestClient : public CefClient,
   std::set<int> taken_keys;
   QueryFn on_query;
   std::function<void()> during_popup;  // runs inside OnBeforePopup (IO thread)
+  std::function<void(CefRefPtr<CefFrame>)> on_load_error;  // runs inside OnLoadError
 
   CefRefPtr<CefBrowser> browser;
   CefRefPtr<CefMessageRouterBrowserSide> router;
@@ -201,6 +202,8 @@ class TestClient : public CefClient,
                    const CefString& text, const CefString& url) override {
     Record("OnLoadError " + Id(frame->GetIdentifier()) + " " + std::to_string(code) +
            " " + text.ToString() + " " + url.ToString());
+    if (on_load_error)
+      on_load_error(frame);
   }
 
   bool OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent& event, CefEventHandle os_event,
@@ -269,6 +272,7 @@ class EngineTest : public ::testing::Test {
       Pump([&] { return client_->closed; });
     }
     client_->browser = NULL;
+    standin::SetNetwork(false, 0, "");
     CefShutdown();
   }
 

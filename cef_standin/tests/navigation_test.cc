@@ -98,10 +98,17 @@ TEST_F(NavigationTest, SubFramesLoadAndGoAwayWithTheirMainDocument) {
   EXPECT_FALSE(frame->GetBrowser());
 }
 
-TEST_F(NavigationTest, FailedLoadReportsTheErrorAndKeepsThePage) {
+// Chromium 49 reports the failure while the old document is still shown, then
+// commits its error document (empty in CEF) under the failed URL; the finish
+// message carries the error document's own URL.
+TEST_F(NavigationTest, FailedLoadReportsTheErrorThenShowsAnEmptyErrorDocument) {
   Open();
   const int64 main = MainFrameId();
-  std::vector<FrameInfo> before = Frames();
+  const int old_context = Frames()[0].context;
+  client_->on_load_error = [](CefRefPtr<CefFrame> frame) {
+    EXPECT_EQ(frame->GetURL().ToString(), "https://site.example/")
+        << "the error comes before the error document";
+  };
   Events().clear();
   int navigation = 0;
   ASSERT_TRUE(standin::FailLoad(BrowserId(), 0, "https://down.example/", -105,
@@ -111,11 +118,70 @@ TEST_F(NavigationTest, FailedLoadReportsTheErrorAndKeepsThePage) {
             (std::vector<std::string>{
                 "OnLoadingStateChange 1",
                 "OnLoadError " + Id(main) + " -105 net::ERR_NAME_NOT_RESOLVED https://down.example/",
-                "OnLoadingStateChange 0"}));
-  EXPECT_EQ(Frames()[0].url, before[0].url);
-  EXPECT_EQ(Frames()[0].context, before[0].context);
+                "OnLoadStart " + Id(main) + " https://down.example/",
+                "OnContextReleased " + Id(main), "OnContextCreated " + Id(main),
+                "OnLoadEnd " + Id(main) + " 0", "OnLoadingStateChange 0"}));
+  std::vector<FrameInfo> after = Frames();
+  EXPECT_EQ(after[0].url, "data:text/html,chromewebdata");
+  EXPECT_NE(after[0].context, old_context);
+  EXPECT_EQ(after[0].document, std::optional<std::string>(""));
   EXPECT_EQ(standin::FailLoad(BrowserId(), 0, "x", -600, "", &navigation).error,
             "bad field: error_code");
+}
+
+// LoadString makes the document in the renderer: no request, so no
+// OnBeforeBrowse, and no HTTP status; the frame shows the URL it was given.
+// A failure page put there from OnLoadError replaces the error document.
+TEST_F(NavigationTest, LoadStringShowsTheMarkupUnderTheGivenUrl) {
+  client_->with_request_handler = true;
+  Open();
+  const int64 main = MainFrameId();
+  client_->on_load_error = [](CefRefPtr<CefFrame> frame) {
+    frame->LoadString("<p>offline</p>", "https://down.example/");
+  };
+  Events().clear();
+  int navigation = 0;
+  ASSERT_TRUE(standin::FailLoad(BrowserId(), 0, "https://down.example/", -106,
+                                "net::ERR_INTERNET_DISCONNECTED", &navigation).ok());
+  Pump([&] { return standin::NavigationDone(navigation) && Frames()[0].document &&
+                    !Frames()[0].document->empty() && !client_->browser->IsLoading(); });
+  Settle();
+  EXPECT_EQ(EventsStartingWith({"OnBeforeBrowse"}).size(), 1u) << "only the failed request";
+  const std::vector<std::string> events = EventsStartingWith({"OnLoadStart", "OnLoadEnd"});
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back(), "OnLoadEnd " + Id(main) + " 0");
+  EXPECT_EQ(events[events.size() - 2], "OnLoadStart " + Id(main) + " https://down.example/");
+  std::vector<FrameInfo> after = Frames();
+  EXPECT_EQ(after[0].url, "https://down.example/");
+  EXPECT_EQ(after[0].document, std::optional<std::string>("<p>offline</p>"));
+  EXPECT_NE(after[0].context, 0);
+
+  // A page of the network again: nothing of the string is left.
+  client_->on_load_error = nullptr;
+  Navigate(0, "https://site.example/back");
+  EXPECT_EQ(Frames()[0].document, std::nullopt);
+}
+
+// While the network is down every request fails after OnBeforeBrowse; a
+// LoadString still works, and the next request after it is back succeeds.
+TEST_F(NavigationTest, RequestsFailWhileTheNetworkIsDown) {
+  Open();
+  const int64 main = MainFrameId();
+  ASSERT_TRUE(standin::SetNetwork(true, -106, "net::ERR_INTERNET_DISCONNECTED").ok());
+  Events().clear();
+  client_->browser->Reload();
+  Pump([&] { return Happened("OnLoadingStateChange 0"); });
+  EXPECT_TRUE(Happened("OnLoadError " + Id(main) +
+                       " -106 net::ERR_INTERNET_DISCONNECTED https://site.example/"));
+  EXPECT_TRUE(Happened("OnLoadEnd " + Id(main) + " 0"));
+  EXPECT_EQ(standin::SetNetwork(true, 0, "").error, "bad field: error_code");
+
+  ASSERT_TRUE(standin::SetNetwork(false, 0, "").ok());
+  Events().clear();
+  Navigate(0, "https://site.example/");
+  EXPECT_FALSE(Happened("OnLoadError"));
+  EXPECT_TRUE(Happened("OnLoadEnd " + Id(main) + " 200"));
+  EXPECT_EQ(Frames()[0].url, "https://site.example/");
 }
 
 TEST_F(NavigationTest, ANewerNavigationReplacesOneUnderWay) {

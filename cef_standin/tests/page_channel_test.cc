@@ -118,7 +118,16 @@ TEST_F(PageChannelTest, SubFramesNavigationAndRecordedScripts) {
   json failed = Call({{"op", "fail_load"}, {"url", "https://down.example/"},
                       {"error_code", -105}, {"error_text", "net::ERR_NAME_NOT_RESOLVED"}});
   EXPECT_EQ(failed["done"], true);
-  EXPECT_EQ(Frames()[0]["url"], "https://sample.example/next");
+  EXPECT_EQ(Frames()[0]["url"], "data:text/html,chromewebdata");
+  EXPECT_EQ(Frames()[0]["document"], "");
+
+  EXPECT_EQ(Call({{"op", "network"}, {"offline", true}})["offline"], true);
+  Call({{"op", "navigate"}, {"url", "https://sample.example/again"}});
+  EXPECT_EQ(Frames()[0]["url"], "data:text/html,chromewebdata");
+  EXPECT_EQ(Call({{"op", "network"}, {"offline", false}})["offline"], false);
+  Call({{"op", "navigate"}, {"url", "https://sample.example/again"}});
+  EXPECT_EQ(Frames()[0]["url"], "https://sample.example/again");
+  EXPECT_EQ(Frames()[0]["document"], nullptr);
 }
 
 TEST_F(PageChannelTest, PopupsKeysAndZoom) {
@@ -185,6 +194,7 @@ TEST_F(PageChannelTest, BadRequestsGetErrorsAndTheChannelGoesOn) {
       {"{\"op\":\"key\",\"key_code\":65,\"modifiers\":[\"hyper\"]}", "bad field: modifiers"},
       {"{\"op\":\"popup\",\"url\":\"x\",\"disposition\":\"sideways\"}", "bad field: disposition"},
       {"{\"op\":\"fail_load\",\"url\":\"x\",\"error_code\":-100000}", "bad field: error_code"},
+      {"{\"op\":\"network\",\"offline\":true,\"error_code\":0}", "bad field: error_code"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

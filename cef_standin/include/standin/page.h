@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,9 @@ struct FrameInfo {
   bool main = false;
   bool has_query = false;   // the current context holds cefQuery
   int context = 0;          // current script context id, 0 without one
+  // The markup of a document made without the network (LoadString, or the
+  // empty error document of a failed load); nothing for a network document.
+  std::optional<std::string> document;
 };
 
 struct ScriptRecord {
@@ -109,6 +113,9 @@ Status Reload(int browser, int* navigation);
 Status FailLoad(int browser, std::int64_t frame, const std::string& url,
                 int error_code, const std::string& error_text, int* navigation);
 bool NavigationDone(int navigation);
+// Takes the network down (every request that goes out fails with the error)
+// or brings it back (offline false; the error is ignored).
+Status SetNetwork(bool offline, int error_code, const std::string& error_text);
 
 // OnBeforePopup runs on the IO thread; the record at *index of ListPopups is
 // done once its answer came back to the UI thread.
