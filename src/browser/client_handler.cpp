@@ -10,7 +10,9 @@
 #include "browser/key_table.h"
 #include "browser/load_events.h"
 #include "browser/main_window.h"
+#include "include/base/cef_bind.h"
 #include "include/cef_app.h"
+#include "include/wrapper/cef_closure_task.h"
 
 bool ClientHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
                                              CefProcessId source_process,
@@ -56,6 +58,7 @@ void ClientHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
 }
 
 void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
+  loadRecovery.Stop();
   if (router) {
     router->OnBeforeClose(browser);
     if (handlerRegistered) {
@@ -77,9 +80,11 @@ void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> /*browser*/,
   const bool isMain = frame->IsMain();
   const std::string url = CefToUtf8(frame->GetURL());
   Trace(LoadEndTraceLine(isMain, httpStatusCode, url));
+  // The failure page and Chromium's error document are not the site's pages.
+  const bool siteSent = loadRecovery.LoadFinished(isMain);
   // Every main-frame page of the game site, whatever its status, after each
   // load and reload; never a sub-frame or a foreign page.
-  if (!WantsEmbeddedScript(isMain, url, siteHost))
+  if (!siteSent || !WantsEmbeddedScript(isMain, url, siteHost))
     return;
   const std::string& script = EmbeddedScriptText();
   if (!script.empty())
@@ -91,8 +96,36 @@ void ClientHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/,
                                 ErrorCode errorCode,
                                 const CefString& errorText,
                                 const CefString& failedUrl) {
-  Trace(LoadErrorTraceLine(frame->IsMain(), errorCode, CefToUtf8(errorText),
-                           CefToUtf8(failedUrl)));
+  const std::string url = CefToUtf8(failedUrl);
+  const std::string text = CefToUtf8(errorText);
+  Trace(LoadErrorTraceLine(frame->IsMain(), errorCode, text, url));
+  if (const std::optional<LoadRecovery::Failure> failure =
+          loadRecovery.LoadFailed(frame->IsMain(), errorCode, url))
+    ShowLoadFailure(frame, *failure, errorCode, text);
+}
+
+void ClientHandler::ShowLoadFailure(CefRefPtr<CefFrame> frame,
+                                    const LoadRecovery::Failure& failure, int errorCode,
+                                    const std::string& errorText) {
+  const std::uint32_t retrySeconds = failure.retryMs ? *failure.retryMs / 1000 : 0;
+  // Under the failed URL, as CEF's own samples do: the address stays the
+  // site's, a reload asks the site again, and the bridge serves the page.
+  frame->LoadString(Utf8ToCef(FailurePageHtml(errorCode, errorText, failure.url, retrySeconds)),
+                    Utf8ToCef(failure.url));
+  if (failure.retryMs) {
+    CefPostDelayedTask(TID_UI,
+                       base::Bind(&ClientHandler::RetryLoad, this, frame->GetBrowser(),
+                                  failure.generation),
+                       *failure.retryMs);
+  }
+}
+
+void ClientHandler::RetryLoad(CefRefPtr<CefBrowser> browser, int generation) {
+  const std::optional<std::string> url = loadRecovery.RetryDue(generation);
+  if (!url || !browser)
+    return;
+  if (CefRefPtr<CefFrame> frame = browser->GetMainFrame())
+    frame->LoadURL(Utf8ToCef(*url));
 }
 
 bool ClientHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
@@ -109,6 +142,14 @@ bool ClientHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
       ToggleFullScreen(GetMainWindowHandle(browser));
       return true;
     case KeyAction::kReload:
+      // The failure page has no zlmReload: F5 there tries the site again.
+      if (const std::optional<std::string> url = loadRecovery.RetryNow()) {
+        if (CefRefPtr<CefFrame> frame = browser->GetMainFrame())
+          frame->LoadURL(Utf8ToCef(*url));
+        return true;
+      }
+      RunInMainFrame(browser, PageCallFor(action));
+      return true;
     case KeyAction::kZoomIn:
     case KeyAction::kZoomOut:
     case KeyAction::kZoomReset:
@@ -122,6 +163,7 @@ bool ClientHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
                                    CefRefPtr<CefFrame> frame,
                                    CefRefPtr<CefRequest> /*request*/,
                                    bool /*is_redirect*/) {
+  loadRecovery.RequestStarted(frame && frame->IsMain());
   if (router)
     router->OnBeforeBrowse(browser, frame);
   return false;

@@ -6,6 +6,9 @@
 #ifndef ZLM_BROWSER_CLIENT_HANDLER_H_
 #define ZLM_BROWSER_CLIENT_HANDLER_H_
 
+#include <string>
+
+#include "browser/load_failure.h"
 #include "include/cef_client.h"
 #include "include/cef_request_handler.h"
 #include "include/wrapper/cef_message_router.h"
@@ -81,6 +84,13 @@ class ClientHandler : public CefClient,
                CefRefPtr<Callback> callback) override;
 
  private:
+  // Shows the failure page under |url| and, with a pause, schedules a retry.
+  void ShowLoadFailure(CefRefPtr<CefFrame> frame, const LoadRecovery::Failure& failure,
+                       int errorCode, const std::string& errorText);
+  // A scheduled retry (a UI-thread task); stale ones do nothing.
+  void RetryLoad(CefRefPtr<CefBrowser> browser, int generation);
+
+  LoadRecovery loadRecovery;
   // Lives from the first OnAfterCreated until this object is destroyed.
   CefRefPtr<CefMessageRouterBrowserSide> router;
   bool handlerRegistered = false;

@@ -358,14 +358,10 @@ TEST_F(SupportSample, DrivesFramesAndReadsWhatRanInThem) {
   const auto navigated = channel_.Navigate("https://sample.test/next");
   ASSERT_TRUE(navigated.ok());
   EXPECT_TRUE(*navigated);
-  const auto failed = channel_.FailLoad("https://sample.test/broken");
-  ASSERT_TRUE(failed.ok());
-  EXPECT_TRUE(*failed);
-
-  const auto frames = channel_.Frames();
+  auto frames = channel_.Frames();
   ASSERT_TRUE(frames.ok());
   ASSERT_FALSE(frames->empty());
-  const FrameRecord& main = frames->front();
+  const FrameRecord main = frames->front();
   EXPECT_TRUE(main.main) << main;
   EXPECT_FALSE(main.parent);
   EXPECT_EQ(main.url, "https://sample.test/next") << main;
@@ -377,6 +373,15 @@ TEST_F(SupportSample, DrivesFramesAndReadsWhatRanInThem) {
       << scripts->back();
   EXPECT_EQ(scripts->back().script_url, "https://sample.test/next");
   EXPECT_EQ(scripts->back().context, main.context);
+
+  const auto failed = channel_.FailLoad("https://sample.test/broken");
+  ASSERT_TRUE(failed.ok());
+  EXPECT_TRUE(*failed);
+  frames = channel_.Frames();
+  ASSERT_TRUE(frames.ok());
+  ASSERT_FALSE(frames->empty());
+  EXPECT_EQ(frames->front().url, "data:text/html,chromewebdata")
+      << "the failed load's error document";
 
   const auto popup = channel_.RequestPopup("https://sample.test/popup",
                                            Target::Frame(main.id), "_blank",

@@ -93,6 +93,9 @@ class PageChannel {
                                Millis wait = kLoadWait, int http_status = 200);
   // The browser reloads its main frame's page.
   ChannelResult<bool> Reload(Target target = {}, Millis wait = kLoadWait);
+  // Takes the engine's network down (every request fails with the error) or
+  // brings it back; answers whether it is down now.
+  ChannelResult<bool> SetNetwork(bool offline, std::optional<int> error_code = {});
   // Without a code and text the engine reports a name-resolution error.
   ChannelResult<bool> FailLoad(const std::string& url, Target target = {},
                                std::optional<int> error_code = {},

@@ -190,6 +190,13 @@ ChannelResult<bool> PageChannel::Reload(Target target, Millis wait) {
   return Parse<bool>(Op({{"op", "reload"}, {"wait_ms", wait.count()}}, target, wait), "done");
 }
 
+ChannelResult<bool> PageChannel::SetNetwork(bool offline, std::optional<int> error_code) {
+  json request = {{"op", "network"}, {"offline", offline}};
+  if (error_code)
+    request["error_code"] = *error_code;
+  return Parse<bool>(Op(request, {}), "offline");
+}
+
 ChannelResult<bool> PageChannel::FailLoad(const std::string& url,
                                           Target target,
                                           std::optional<int> error_code,

@@ -64,7 +64,10 @@ std::ostream& operator<<(std::ostream& out, const QueryRecord& record) {
 std::ostream& operator<<(std::ostream& out, const FrameRecord& record) {
   return out << "frame " << record.id << (record.main ? " main" : " sub")
              << " \"" << record.name << "\" " << record.url
-             << (record.has_cef_query ? " with cefQuery" : " no cefQuery");
+             << (record.has_cef_query ? " with cefQuery" : " no cefQuery")
+             << (record.document ? " (a document of " + std::to_string(record.document->size()) +
+                                       " bytes without the network)"
+                                 : std::string());
 }
 
 std::ostream& operator<<(std::ostream& out, const ScriptRecord& record) {
@@ -97,6 +100,7 @@ void from_json(const nlohmann::json& j, FrameRecord& record) {
   record.main = j.at("main").get<bool>();
   record.has_cef_query = j.at("has_cefQuery").get<bool>();
   record.context = OptionalField<int64_t>(j, "context");
+  record.document = OptionalField<std::string>(j, "document");
 }
 
 void from_json(const nlohmann::json& j, QueryState& state) {

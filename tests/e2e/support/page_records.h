@@ -34,6 +34,8 @@ struct FrameRecord {
   bool main = false;
   bool has_cef_query = false;
   std::optional<int64_t> context;
+  // Markup of a document made without the network (LoadString, error pages).
+  std::optional<std::string> document;
 };
 
 enum class QueryState { kPending, kSuccess, kFailure, kCanceled };
