@@ -85,6 +85,9 @@ need e2e "$wt/tests/e2e/e2e_tests.exe" &&
 says_what_runs xkeys "$wt/ZelmoraLauncher.exe"
 need xkeys "$wt/ZelmoraLauncher.exe" &&
   run_suite xkeys count_plain 120 tests/e2e/real_keys.sh "$wt/ZelmoraLauncher.exe" "$rig_wine"
+says_what_runs demo "$wt/ZelmoraLauncher.exe"
+need demo "$wt/tests/e2e/channel_client.exe" &&
+  run_suite demo count_plain 300 tests/e2e/demo_page.sh "$wt" "$rig_wine"
 run_suite installer count_plain 600 tests/dist/installer_test.sh "$build"
 
 rig_stop

@@ -557,7 +557,8 @@ bool OpScripts(ChannelHost& host, Call& call) {
     list.push_back({{"code", s.code},
                     {"script_url", s.script_url},
                     {"start_line", s.start_line},
-                    {"context", Nullable(s.context)}});
+                    {"context", Nullable(s.context)},
+                    {"after_load", s.after_load}});
   }
   call.reply["scripts"] = list;
   return true;
@@ -624,6 +625,30 @@ bool OpCrashRenderer(ChannelHost& host, Call& call) {
   return OnUi(host, call, [&] { status = CrashRenderer(browser); }) && call.Take(status);
 }
 
+bool OpDemo(ChannelHost& host, Call& call) {
+  int browser = 0;
+  if (!call.Target(&browser, nullptr))
+    return false;
+  std::vector<DemoButtonInfo> buttons;
+  std::vector<std::string> log;
+  Status status;
+  if (!OnUi(host, call, [&] { status = GetDemoPage(browser, &buttons, &log); }) ||
+      !call.Take(status))
+    return false;
+  json list = json::array();
+  for (const DemoButtonInfo& b : buttons) {
+    list.push_back({{"label", b.label},
+                    {"request", b.request},
+                    {"x", b.x},
+                    {"y", b.y},
+                    {"width", b.width},
+                    {"height", b.height}});
+  }
+  call.reply["buttons"] = list;
+  call.reply["log"] = log;
+  return true;
+}
+
 bool OpClose(ChannelHost& host, Call& call) {
   int browser = 0;
   if (!call.Target(&browser, nullptr))
@@ -646,7 +671,7 @@ const std::map<std::string, Operation>& Operations() {
       {"scripts", OpScripts},     {"zoom", OpZoom},
       {"engine", OpEngine},       {"close", OpClose},
       {"crash_renderer", OpCrashRenderer}, {"reload", OpReload},
-      {"network", OpNetwork}};
+      {"network", OpNetwork},     {"demo", OpDemo}};
   return kOperations;
 }
 

@@ -89,6 +89,7 @@ void FrameImpl::ExecuteJavaScript(const CefString& code,
   record.start_line = start_line;
   auto run = [self, record]() mutable {
     record.context = self->context_ ? self->context_->id() : 0;
+    record.after_load = self->load_ended_;
     self->scripts_.push_back(record);
   };
   if (OnUiThread())

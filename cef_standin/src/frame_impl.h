@@ -34,6 +34,9 @@ class FrameImpl : public CefFrame {
   // error document: empty); nothing for a document of the network.
   const std::optional<std::string>& document() const { return document_; }
   void set_document(std::optional<std::string> document) { document_ = std::move(document); }
+  // The current document's load has ended (its OnLoadEnd began).
+  bool load_ended() const { return load_ended_; }
+  void set_load_ended(bool ended) { load_ended_ = ended; }
   const std::vector<ScriptRecord>& scripts() const { return scripts_; }
 
   // Replaces the script context; returns the one it had (maybe null).
@@ -82,6 +85,7 @@ class FrameImpl : public CefFrame {
   CefRefPtr<V8ContextImpl> context_;
   std::vector<ScriptRecord> scripts_;
   std::optional<std::string> document_;
+  bool load_ended_ = false;
   int navigation_ = 0;
 
   IMPLEMENT_REFCOUNTING(FrameImpl);

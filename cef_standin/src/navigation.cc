@@ -152,6 +152,7 @@ void CommitSteps(std::vector<Step>* steps, const std::string& url,
     }
     frame->set_url(url);
     frame->set_document(*document);
+    frame->set_load_ended(false);
     CefRefPtr<CefClient> client = browser->client();
     if (frame->IsMain()) {
       browser->MainUrlChanged();
@@ -180,6 +181,7 @@ void LoadEndStep(std::vector<Step>* steps, std::shared_ptr<const Response> respo
       if (frame->IsMain())
         browser->MainUrlChanged();
     }
+    frame->set_load_ended(true);
     CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
     if (handler)
       handler->OnLoadEnd(browser, frame, response->ok ? response->http_status : 0);

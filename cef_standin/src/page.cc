@@ -11,9 +11,11 @@
 #include <mutex>
 
 #include "browser_impl.h"
+#include "demo_page.h"
 #include "engine.h"
 #include "key_event.h"
 #include "navigation.h"
+#include "page_window.h"
 #include "page_records.h"
 #include "ui_thread.h"
 #include "v8_context_impl.h"
@@ -443,6 +445,27 @@ Status ZoomLevel(int browser_id, double* level) {
   Status status = FindTarget(browser_id, 0, &browser, nullptr);
   if (status.ok())
     *level = HostZoomLevel(browser->main_frame()->url());
+  return status;
+}
+
+Status GetDemoPage(int browser_id, std::vector<DemoButtonInfo>* buttons,
+                   std::vector<std::string>* log) {
+  buttons->clear();
+  log->clear();
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (!status.ok())
+    return status;
+  const DemoPage* page = DemoPageOf(browser->page_window());
+  if (!page)
+    return Error("no page window");
+  for (const DemoButton& b : page->buttons()) {
+    buttons->push_back({b.label, b.request, static_cast<int>(b.rect.left),
+                        static_cast<int>(b.rect.top), static_cast<int>(b.rect.right - b.rect.left),
+                        static_cast<int>(b.rect.bottom - b.rect.top)});
+  }
+  for (const DemoLogEntry& entry : page->log())
+    log->push_back(DemoPage::Describe(entry));
   return status;
 }
 

@@ -12,6 +12,10 @@ class BrowserImpl;
 
 extern const wchar_t kPageWindowClass[];
 
+class DemoPage;
+// The demonstration page the window draws; null for a window of another class.
+DemoPage* DemoPageOf(HWND page_window);
+
 // Null on failure. Fills the parent's client area.
 HWND CreatePageWindow(HWND parent, BrowserImpl* browser);
 

@@ -15,18 +15,7 @@ check() {  # description command...
 }
 finish() { echo "$pass passed, $fail failed"; [ "$fail" -eq 0 ]; }
 
-geometry() {  # x,y,widthxheight of an X window
-  xwininfo "$@" 2>/dev/null | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /Width:/ {w=$2} /Height:/ {h=$2} END {print x "," y "," w "x" h}'
-}
-becomes() {  # expected geometry of $wid, within 5 s
-  for _ in $(seq 50); do
-    [ "$(geometry -id "$wid")" = "$1" ] && return 0
-    sleep 0.1
-  done
-  echo "  geometry: $(geometry -id "$wid"), expected $1"
-  return 1
-}
+source "$(dirname "$0")/x11_geometry.sh"
 ends_with_zero() {
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || { wait "$pid"; return; }

@@ -184,7 +184,7 @@ fi
 rm -rf "$scratch"
 mkdir -p "$scratch/run" "$WINEPREFIX"
 "$cc" -municode -O2 -Wall -Wextra -Werror -static -o "$scratch/channel_client.exe" \
-  "$here/channel_client.c" || broken "the channel client does not build"
+  "$here/../e2e/channel_client.c" || broken "the channel client does not build"
 cp "$exe" "$dll" "$scratch/run/"
 
 wineserver -f -p >/dev/null 2>&1 &
@@ -203,18 +203,7 @@ grep -qx '#arch=win32' "$WINEPREFIX/system.reg" || broken "$WINEPREFIX is not a 
 echo "x86: prefix ready in $((SECONDS - started)) s"
 
 # ---------------------------------------------------------------------------
-geometry() {  # x,y,widthxheight of an X window
-  xwininfo "$@" 2>/dev/null | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /Width:/ {w=$2} /Height:/ {h=$2} END {print x "," y "," w "x" h}'
-}
-becomes() {  # expected geometry of $wid, within 10 s
-  for _ in $(seq 100); do
-    [ "$(geometry -id "$wid")" = "$1" ] && return 0
-    sleep 0.1
-  done
-  echo "  geometry: $(geometry -id "$wid"), expected $1"
-  return 1
-}
+source "$here/../e2e/x11_geometry.sh"
 
 # One line from the client, within $1 seconds.
 line=

@@ -49,6 +49,7 @@ struct ScriptRecord {
   std::string script_url;
   int start_line = 0;
   int context = 0;  // context current in the frame when it ran, 0 without one
+  bool after_load = false;  // ran after the document's OnLoadEnd began
 };
 
 enum class QueryState { kPending, kSuccess, kFailure, kCanceled };
@@ -135,6 +136,16 @@ Status PageKeys(int browser, std::vector<KeyRecord>* keys);
 Status ListScripts(int browser, std::int64_t frame, std::vector<ScriptRecord>* scripts);
 // The zoom level of the host the browser's main frame shows (zoom is per host).
 Status ZoomLevel(int browser, double* level);
+
+// The page the page window draws (see the README's demonstration page): its
+// buttons, where they are in the page window, and the lines its list shows.
+struct DemoButtonInfo {
+  std::string label;
+  std::string request;
+  int x = 0, y = 0, width = 0, height = 0;
+};
+Status GetDemoPage(int browser, std::vector<DemoButtonInfo>* buttons,
+                   std::vector<std::string>* log);
 
 // Posts WM_CLOSE to the browser window.
 Status CloseBrowserWindow(int browser);
