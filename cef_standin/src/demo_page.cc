@@ -47,18 +47,6 @@ constexpr int kButtonsPerRow = 5;
 constexpr int kLineHeight = 22;
 constexpr std::size_t kShownAnswer = 90;
 
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty())
-    return std::wstring();
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (size <= 0)
-    return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
-  return wide;
-}
-
 void Text(HDC dc, const std::string& text, int x, int y, int right) {
   RECT line = {x, y, right, y + kLineHeight};
   const std::wstring wide = Widen(text);
@@ -92,6 +80,18 @@ std::string Shortened(const std::string& text) {
 }
 
 }  // namespace
+
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty())
+    return std::wstring();
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (size <= 0)
+    return std::wstring();
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
+  return wide;
+}
 
 DemoPage::DemoPage() {
   int index = 0;

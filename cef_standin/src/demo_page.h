@@ -16,6 +16,9 @@ namespace standin {
 
 class BrowserImpl;
 
+// UTF-8 to UTF-16 for drawing; invalid bytes become U+FFFD.
+std::wstring Widen(const std::string& utf8);
+
 struct DemoButton {
   std::string label;
   std::string request;

@@ -16,19 +16,6 @@ const wchar_t kNoRenderer[] = L"no web renderer";
 const wchar_t kRendererGone[] =
     L"no web renderer: the renderer process crashed; a navigation starts a new one";
 
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty())
-    return std::wstring();
-  int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
-                                 static_cast<int>(utf8.size()), nullptr, 0);
-  if (size <= 0)
-    return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                      &wide[0], size);
-  return wide;
-}
-
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 250;  // answers arrive through the loop; the list follows
 
