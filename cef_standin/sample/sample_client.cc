@@ -26,7 +26,13 @@ bool SampleClient::OnBeforePopup(CefRefPtr<CefBrowser> /*browser*/,
   return !user_gesture;
 }
 
-void SampleClient::OnAfterCreated(CefRefPtr<CefBrowser> /*browser*/) {
+void SampleClient::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
+  if (browser->IsPopup()) {
+    ++open_popups_;
+    popups_.push_back(browser);
+  }
+  else if (!main_browser_)
+    main_browser_ = browser->GetIdentifier();
   if (!router_) {
     router_ = CefMessageRouterBrowserSide::Create(CefMessageRouterConfig());
     router_->AddHandler(this, false);
@@ -34,10 +40,23 @@ void SampleClient::OnAfterCreated(CefRefPtr<CefBrowser> /*browser*/) {
 }
 
 void SampleClient::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
-  if (router_) {
+  if (router_)
     router_->OnBeforeClose(browser);
-    router_->RemoveHandler(this);
+  if (browser->IsPopup())
+    --open_popups_;
+  else if (browser->GetIdentifier() == main_browser_)
+    main_closed_ = true;
+  if (!main_closed_)
+    return;
+  if (open_popups_ > 0) {
+    // Their OnBeforeClose ends the loop once the last one is gone.
+    for (CefRefPtr<CefBrowser> popup : popups_)
+      popup->GetHost()->CloseBrowser(true);
+    popups_.clear();
+    return;
   }
+  if (router_)
+    router_->RemoveHandler(this);
   CefQuitMessageLoop();
 }
 

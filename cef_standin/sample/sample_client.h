@@ -9,6 +9,8 @@
 #ifndef CEF_STANDIN_SAMPLE_SAMPLE_CLIENT_H_
 #define CEF_STANDIN_SAMPLE_SAMPLE_CLIENT_H_
 
+#include <vector>
+
 #include "include/cef_client.h"
 #include "include/wrapper/cef_message_router.h"
 
@@ -55,6 +57,12 @@ class SampleClient : public CefClient,
 
  private:
   CefRefPtr<CefMessageRouterBrowserSide> router_;
+  // Pop-ups open in windows of their own; the sample ends with its first
+  // window, after closing them.
+  int main_browser_ = 0;
+  int open_popups_ = 0;
+  std::vector<CefRefPtr<CefBrowser>> popups_;
+  bool main_closed_ = false;
 
   IMPLEMENT_REFCOUNTING(SampleClient);
 };

@@ -28,18 +28,18 @@ bool CanCreate(const CefBrowserSettings& settings) {
          !CreationRefusedForTests();
 }
 
+}  // namespace
+
 CefRefPtr<BrowserImpl> MakeBrowser(const CefWindowInfo& window_info,
                                    CefRefPtr<CefClient> client,
-                                   const CefBrowserSettings& settings) {
+                                   const CefBrowserSettings& settings, bool is_popup) {
   CefRefPtr<BrowserImpl> browser =
-      new BrowserImpl(NextBrowserId(), client, settings, false);
+      new BrowserImpl(NextBrowserId(), client, settings, is_popup);
   if (!browser->CreateWindows(window_info))
     return NULL;
   AddBrowser(browser);
   return browser;
 }
-
-}  // namespace
 
 BrowserHostImpl::BrowserHostImpl(CefRefPtr<BrowserImpl> browser)
     : browser_(browser) {}
@@ -201,7 +201,7 @@ bool CefBrowserHost::CreateBrowser(const CefWindowInfo& windowInfo,
     if (!standin::EngineInitialized())
       return;
     CefRefPtr<standin::BrowserImpl> browser =
-        standin::MakeBrowser(*info, client, *copy);
+        standin::MakeBrowser(*info, client, *copy, false);
     if (browser)
       browser->Start(target);
   });
@@ -214,7 +214,7 @@ CefRefPtr<CefBrowser> CefBrowserHost::CreateBrowserSync(
   if (!standin::CanCreate(settings) || !standin::OnUiThread())
     return NULL;
   CefRefPtr<standin::BrowserImpl> browser =
-      standin::MakeBrowser(windowInfo, client, settings);
+      standin::MakeBrowser(windowInfo, client, settings, false);
   if (browser)
     browser->Start(url.ToString());
   return browser.get();

@@ -10,6 +10,12 @@
 
 namespace standin {
 
+// A browser with its windows, registered; null when its window cannot be
+// made. UI thread; it comes to life with BrowserImpl::Start.
+CefRefPtr<BrowserImpl> MakeBrowser(const CefWindowInfo& window_info,
+                                   CefRefPtr<CefClient> client,
+                                   const CefBrowserSettings& settings, bool is_popup);
+
 class BrowserHostImpl : public CefBrowserHost {
  public:
   explicit BrowserHostImpl(CefRefPtr<BrowserImpl> browser);

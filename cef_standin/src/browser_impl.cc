@@ -222,35 +222,55 @@ int BrowserImpl::RequestPopup(CefRefPtr<FrameImpl> frame,
   const int index = static_cast<int>(popups_.size());
   popups_.push_back(record);
   CefRefPtr<BrowserImpl> self(this);
-  auto settings = std::make_shared<CefBrowserSettings>(settings_);
-  const bool posted = PostWorkerTask(TID_IO, [self, frame, request, index, settings] {
+  // What the client may change for the pop-up, as OnBeforePopup leaves it.
+  struct Answer {
+    CefWindowInfo window_info;
+    CefRefPtr<CefClient> client;
+    CefBrowserSettings settings;
+  };
+  auto answer = std::make_shared<Answer>();
+  answer->settings = settings_;
+  answer->client = client_;
+  // Chromium's default for a pop-up, before the client sees it.
+  answer->window_info.SetAsPopup(NULL, CefString());
+  const bool posted = PostWorkerTask(TID_IO, [self, frame, request, index, answer] {
     CefRefPtr<CefClient> client = self->client_;
     CefRefPtr<CefLifeSpanHandler> handler = client ? client->GetLifeSpanHandler() : NULL;
     bool canceled = false;
     if (handler) {
       CefPopupFeatures features;
-      CefWindowInfo window_info;
-      window_info.SetAsPopup(NULL, CefString());
       bool no_javascript_access = false;
       canceled = handler->OnBeforePopup(
           self.get(), frame.get(), request.url, request.target,
           static_cast<cef_window_open_disposition_t>(request.disposition),
-          request.user_gesture, features, window_info, client, *settings,
-          &no_javascript_access);
+          request.user_gesture, features, answer->window_info, answer->client,
+          answer->settings, &no_javascript_access);
     }
-    PostUiTask([self, index, canceled] { self->FinishPopup(index, canceled); });
+    PostUiTask([self, index, canceled, answer] {
+      self->FinishPopup(index, canceled, answer->window_info, answer->client,
+                        answer->settings);
+    });
   }, 0);
   if (!posted)
     popups_[index].done = true;  // the engine is stopping: nothing was asked
   return index;
 }
 
-void BrowserImpl::FinishPopup(int index, bool canceled) {
+void BrowserImpl::FinishPopup(int index, bool canceled, const CefWindowInfo& window_info,
+                              CefRefPtr<CefClient> client, const CefBrowserSettings& settings) {
   PopupRecord& record = popups_[index];
   record.done = true;
   record.canceled = canceled;
-  // No pop-up window is made; the record says that one would have been.
-  record.opened = !canceled;
+  if (canceled || closed_ || !EngineInitialized())
+    return;
+  // Not canceled: the engine opens a pop-up browser of its own, with the
+  // client and window the client left, and loads the target there.
+  CefRefPtr<BrowserImpl> popup = MakeBrowser(window_info, client, settings, true);
+  if (!popup)
+    return;
+  record.opened = true;
+  record.browser = popup->GetIdentifier();
+  popup->Start(record.request.url);
 }
 
 void BrowserImpl::CloseBrowser(bool force_close) {

@@ -113,7 +113,8 @@ class BrowserImpl : public CefBrowser {
   // destroyed, the browser forgotten.
   void ReleaseRendererSide();
   void DestroyWindows();
-  void FinishPopup(int index, bool canceled);
+  void FinishPopup(int index, bool canceled, const CefWindowInfo& window_info,
+                   CefRefPtr<CefClient> client, const CefBrowserSettings& settings);
 
   const int id_;
   const CefRefPtr<CefClient> client_;

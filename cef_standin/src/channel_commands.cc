@@ -452,7 +452,8 @@ json PopupJson(const PopupRecord& p) {
           {"user_gesture", p.request.user_gesture},
           {"done", p.done},
           {"canceled", p.canceled},
-          {"opened", p.opened}};
+          {"opened", p.opened},
+          {"browser", Nullable(p.browser)}};
 }
 
 // OnBeforePopup runs on the engine's IO thread; the reply waits for its answer.

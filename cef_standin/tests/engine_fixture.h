@@ -136,6 +136,7 @@ class TestClient : public CefClient,
   std::function<void(CefRefPtr<CefFrame>)> on_load_error;  // runs inside OnLoadError
 
   CefRefPtr<CefBrowser> browser;
+  std::vector<CefRefPtr<CefBrowser>> popups;  // opened by the engine, oldest first
   CefRefPtr<CefMessageRouterBrowserSide> router;
   bool closed = false;
 
@@ -167,8 +168,14 @@ class TestClient : public CefClient,
     return cancel_popups;
   }
   void OnAfterCreated(CefRefPtr<CefBrowser> b) override {
-    Record("OnAfterCreated");
-    browser = b;
+    // The first browser is the test's; pop-ups the engine opens are kept apart.
+    if (b->IsPopup()) {
+      Record("OnAfterCreated popup");
+      popups.push_back(b);
+    } else {
+      Record("OnAfterCreated");
+      browser = b;
+    }
     if (!router) {
       router = CefMessageRouterBrowserSide::Create(CefMessageRouterConfig());
       router->AddHandler(this, false);
@@ -179,6 +186,12 @@ class TestClient : public CefClient,
     return do_close;
   }
   void OnBeforeClose(CefRefPtr<CefBrowser> b) override {
+    if (b->IsPopup()) {
+      Record("OnBeforeClose popup");
+      if (router)
+        router->OnBeforeClose(b);
+      return;
+    }
     Record("OnBeforeClose");
     if (router) {
       router->OnBeforeClose(b);
@@ -266,6 +279,14 @@ class EngineTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    const std::size_t popups = client_->popups.size();
+    for (CefRefPtr<CefBrowser>& popup : client_->popups)
+      popup->GetHost()->CloseBrowser(true);
+    Pump([&] {
+      return static_cast<std::size_t>(std::count(Events().begin(), Events().end(),
+                                                 "OnBeforeClose popup")) >= popups;
+    });
+    client_->popups.clear();
     if (client_->browser && !client_->closed) {
       client_->do_close = false;
       client_->browser->GetHost()->CloseBrowser(true);

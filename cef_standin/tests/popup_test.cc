@@ -1,6 +1,5 @@
 // Pop-up requests reach OnBeforePopup with all eleven parameters, on the IO
-// thread as in 2623; the answer decides whether a pop-up window would have
-// been opened.
+// thread as in 2623; the answer decides whether a pop-up browser opens.
 
 #include <atomic>
 
@@ -67,12 +66,23 @@ TEST_F(PopupTest, OnBeforePopupGetsTheRequestOnTheIoThreadAndDecides) {
     EXPECT_EQ(record.frame, seen);
     EXPECT_EQ(record.canceled, c.client_cancels);
     EXPECT_EQ(record.opened, !c.client_cancels);
+    EXPECT_EQ(record.browser != 0, !c.client_cancels);
   }
   std::vector<standin::PopupRecord> popups;
   ASSERT_TRUE(standin::ListPopups(BrowserId(), &popups).ok());
   ASSERT_EQ(popups.size(), 4u);
   EXPECT_EQ(popups[1].frame, sub);
-  EXPECT_EQ(standin::ListBrowsers().size(), 1u) << "no pop-up window is made";
+  // Each pop-up not canceled is a browser of its own: a window, OnAfterCreated
+  // with the client the request's browser had, and a load of the target.
+  Pump([&] { return client_->popups.size() == 2 && !client_->popups[1]->IsLoading(); });
+  ASSERT_EQ(client_->popups.size(), 2u);
+  EXPECT_EQ(standin::ListBrowsers().size(), 3u);
+  for (const CefRefPtr<CefBrowser>& popup : client_->popups) {
+    EXPECT_TRUE(popup->IsPopup());
+    EXPECT_NE(popup->GetHost()->GetWindowHandle(), nullptr);
+    EXPECT_EQ(popup->GetMainFrame()->GetURL().ToString(), "https://pop.example/page");
+  }
+  EXPECT_EQ(client_->popups[0]->GetIdentifier(), popups[1].browser);
 
   standin::PopupRequest bad;
   bad.disposition = 11;

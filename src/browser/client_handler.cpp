@@ -46,8 +46,17 @@ bool ClientHandler::OnBeforePopup(CefRefPtr<CefBrowser> browser,
 }
 
 void ClientHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
-  if (HWND window = GetMainWindowHandle(browser))
-    SetUpMainWindow(window);
+  if (browser->IsPopup()) {
+    // Chromium opens this window itself when OnBeforePopup could not be asked
+    // (CEF's translation never passes a pop-up without a frame to us). It is
+    // never shown: its first navigation goes to the main window instead.
+    if (HWND window = browser->GetHost()->GetWindowHandle())
+      ShowWindow(window, SW_HIDE);
+  } else if (!mainBrowser) {
+    mainBrowser = browser;
+    if (HWND window = GetMainWindowHandle(browser))
+      SetUpMainWindow(window);
+  }
 
   if (!router)
     router = CefMessageRouterBrowserSide::Create(CefMessageRouterConfig());
@@ -58,9 +67,14 @@ void ClientHandler::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
 }
 
 void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
+  if (router)
+    router->OnBeforeClose(browser);
+  // Only the main window's close ends the launcher.
+  if (!mainBrowser || !mainBrowser->IsSame(browser))
+    return;
+  mainBrowser = nullptr;
   loadRecovery.Stop();
   if (router) {
-    router->OnBeforeClose(browser);
     if (handlerRegistered) {
       router->RemoveHandler(this);
       handlerRegistered = false;
@@ -74,9 +88,11 @@ void ClientHandler::OnLoadStart(CefRefPtr<CefBrowser> /*browser*/,
   Trace(LoadStartTraceLine(frame->IsMain(), CefToUtf8(frame->GetURL())));
 }
 
-void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> /*browser*/,
+void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser,
                               CefRefPtr<CefFrame> frame,
                               int httpStatusCode) {
+  if (browser->IsPopup())
+    return;
   const bool isMain = frame->IsMain();
   const std::string url = CefToUtf8(frame->GetURL());
   Trace(LoadEndTraceLine(isMain, httpStatusCode, url));
@@ -91,11 +107,13 @@ void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> /*browser*/,
     frame->ExecuteJavaScript(Utf8ToCef(script), frame->GetURL(), 0);
 }
 
-void ClientHandler::OnLoadError(CefRefPtr<CefBrowser> /*browser*/,
+void ClientHandler::OnLoadError(CefRefPtr<CefBrowser> browser,
                                 CefRefPtr<CefFrame> frame,
                                 ErrorCode errorCode,
                                 const CefString& errorText,
                                 const CefString& failedUrl) {
+  if (browser->IsPopup())
+    return;
   const std::string url = CefToUtf8(failedUrl);
   const std::string text = CefToUtf8(errorText);
   Trace(LoadErrorTraceLine(frame->IsMain(), errorCode, text, url));
@@ -161,12 +179,25 @@ bool ClientHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
 
 bool ClientHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
                                    CefRefPtr<CefFrame> frame,
-                                   CefRefPtr<CefRequest> /*request*/,
+                                   CefRefPtr<CefRequest> request,
                                    bool /*is_redirect*/) {
-  loadRecovery.RequestStarted(frame && frame->IsMain());
   if (router)
     router->OnBeforeBrowse(browser, frame);
+  if (browser->IsPopup()) {
+    // A pop-up's page opens in the main window, as OnBeforePopup does it.
+    if (mainBrowser && request) {
+      if (CefRefPtr<CefFrame> main = mainBrowser->GetMainFrame())
+        main->LoadURL(request->GetURL());
+    }
+    CefPostTask(TID_UI, base::Bind(&ClientHandler::ClosePopup, this, browser));
+    return true;
+  }
+  loadRecovery.RequestStarted(frame && frame->IsMain());
   return false;
+}
+
+void ClientHandler::ClosePopup(CefRefPtr<CefBrowser> popup) {
+  popup->GetHost()->CloseBrowser(true);
 }
 
 void ClientHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,

@@ -90,7 +90,12 @@ class ClientHandler : public CefClient,
   // A scheduled retry (a UI-thread task); stale ones do nothing.
   void RetryLoad(CefRefPtr<CefBrowser> browser, int generation);
 
+  // Closes a pop-up the engine opened (a UI-thread task).
+  void ClosePopup(CefRefPtr<CefBrowser> popup);
+
   LoadRecovery loadRecovery;
+  // The launcher's one window; pop-ups the engine opens never take its place.
+  CefRefPtr<CefBrowser> mainBrowser;
   // Lives from the first OnAfterCreated until this object is destroyed.
   CefRefPtr<CefMessageRouterBrowserSide> router;
   bool handlerRegistered = false;

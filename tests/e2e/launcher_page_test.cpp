@@ -83,18 +83,33 @@ TEST_F(LauncherPageTest, PopUpsNavigateTheFrameThatAskedAndOpenNoWindow) {
 
 // 2623 may ask OnBeforePopup with no frame, but its own C API translation
 // refuses a NULL frame and answers false for the client: the launcher is never
-// asked, and the engine opens a pop-up browser window. This is how the release
-// behaves (a fault of the launcher on it, still open), shown here so that it
-// cannot pass unnoticed.
-TEST_F(LauncherPageTest, APopUpWithoutAFrameNeverReachesTheLauncher) {
-  auto popup = channel_.RequestPopup("https://play.zelmora.example/play?from=nowhere",
-                                     Target::Frame(MainFrameId()), "_blank", {}, true,
+// asked, and the engine opens a pop-up browser with the launcher's client. The
+// launcher keeps it hidden, loads its page in the main window, closes it, and
+// goes on running: its close is not the main window's.
+TEST_F(LauncherPageTest, APopUpWithoutAFrameOpensItsPageInTheMainWindow) {
+  HWND window = MainWindow();
+  const auto before = e2e::DescribeWindow(window);
+  ASSERT_TRUE(before.has_value());
+  const std::string url = "https://play.zelmora.example/play?from=nowhere";
+  auto popup = channel_.RequestPopup(url, Target::Frame(MainFrameId()), "_blank", {}, true,
                                      /*no_frame=*/true);
   ASSERT_TRUE(popup.ok());
   EXPECT_TRUE(popup->done);
-  EXPECT_FALSE(popup->canceled);
-  EXPECT_TRUE(popup->opened) << "the engine would open a window of its own";
-  EXPECT_EQ(UrlOf(MainFrameId()), ZLM_SITE_URL);
+  EXPECT_FALSE(popup->canceled) << "the launcher was never asked";
+  EXPECT_TRUE(popup->opened) << "the engine opened a browser of its own";
+  EXPECT_TRUE(e2e::PollUntil([&] { return UrlOf(MainFrameId()) == url; })) << UrlOf(MainFrameId());
+  EXPECT_TRUE(e2e::PollUntil([&] {
+    auto browsers = channel_.Browsers();
+    return browsers && browsers->size() == 1;
+  })) << "the pop-up browser was closed";
+  EXPECT_TRUE(launcher_.IsRunning());
+  EXPECT_EQ(e2e::TopLevelWindows(launcher_.id()).size(), 1u);
+  const auto after = e2e::DescribeWindow(window);
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(after->window_rect, before->window_rect) << "the main window kept its place";
+  auto ram = channel_.Query("app:getram");
+  ASSERT_TRUE(ram.ok());
+  EXPECT_EQ(ram->state, QueryState::kSuccess) << "the bridge still serves the main window";
 }
 
 TEST_F(LauncherPageTest, AfterARendererCrashTheNextPageReachesTheLauncherAgain) {

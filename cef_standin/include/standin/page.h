@@ -85,7 +85,8 @@ struct PopupRecord {
   PopupRequest request;
   bool done = false;      // OnBeforePopup returned (it runs on the IO thread)
   bool canceled = false;  // OnBeforePopup returned true
-  bool opened = false;    // a pop-up window would have been created
+  bool opened = false;    // a pop-up browser was created
+  int browser = 0;        // its id, 0 when none was
 };
 
 const char* QueryStateName(QueryState state);

@@ -134,6 +134,7 @@ void from_json(const nlohmann::json& j, PopupRecord& record) {
   record.user_gesture = j.at("user_gesture").get<bool>();
   record.canceled = j.at("canceled").get<bool>();
   record.opened = j.at("opened").get<bool>();
+  record.browser = OptionalField<int64_t>(j, "browser");
 }
 
 void from_json(const nlohmann::json& j, ScriptRecord& record) {

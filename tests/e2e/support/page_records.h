@@ -70,6 +70,7 @@ struct PopupRecord {
   bool user_gesture = false;
   bool canceled = false;
   bool opened = false;
+  std::optional<int64_t> browser;  // the pop-up browser the engine opened
 };
 
 struct ScriptRecord {
