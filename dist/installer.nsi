@@ -34,9 +34,23 @@ AllowSkipFiles off
 !define SHORTCUT "${PRODUCT}.lnk"
 ; Suffix of a new file while it waits beside the one it replaces.
 !define NEW ".zlm-new"
+; An old file waits as <name>${OLD}<attempt> while the new one takes its place,
+; until the update is finished or undone. <attempt> is the setup run's own.
+!define OLD ".zlm-old-"
+; zlm-update-<attempt>${DONE} in the install folder: every new file of that
+; attempt was in place; its backups are only waiting to be removed.
+!define DONE_PREFIX "zlm-update-"
+!define DONE ".zlm-done"
 ; Exit code when setup or the uninstaller stops without changing anything that
 ; was there (the launcher is running, a file is in use, the folder is unusable).
 !define EXIT_NOT_DONE 2
+; Exit code when an update failed while it replaced files, and the earlier
+; version was put back as it was.
+!define EXIT_UNDONE 3
+; Exit code when an update failed and setup could not put all of the earlier
+; files back: they wait under backup names, and the next setup run puts them
+; back before anything else.
+!define EXIT_BROKEN 4
 
 Name "${PRODUCT}"
 OutFile "${ZLM_OUTFILE}"
@@ -124,9 +138,13 @@ Var UnFinishText
 
 ; --- Installer ---------------------------------------------------------------
 ; Every packed file is first written under a new name beside the one it
-; replaces. Only when all of them are there, and no old file is in use, do they
-; take the old names: a failure before that leaves the earlier install exactly
-; as it was.
+; replaces. Only when all of them are there, and no old file is in use, do the
+; old files move aside to backup names and the new ones take their places. A
+; failure before that leaves the earlier install exactly as it was; a failure
+; after it puts the backups back and removes the new files already placed.
+; Backups a cut-off run left are dealt with before anything else (see
+; ZlmRecoverCutOffUpdate). Only names of packed files and of their backups are
+; touched: accounts.dat and the player's files never.
 
 !macro ZLM_DISCARD_NEW Rel
   Delete "$INSTDIR\${Rel}${NEW}"
@@ -155,42 +173,297 @@ Function .onInstFailed
   RMDir "$INSTDIR"
 FunctionEnd
 
-; In: a path relative to $INSTDIR on the stack. Moves the new file over the old
-; one. A virus scanner may still be reading a file just written, so a refused
-; move is tried again for a few seconds before the player is asked.
 !define ZLM_COMMIT_TRIES 20
 !define ZLM_COMMIT_WAIT_MS 250
-Function ZlmCommitFile
-  Exch $0
-  Push $1
-  Push $2
-  SetFileAttributes "$INSTDIR\$0" NORMAL
-  StrCpy $2 0
+; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
+!define ZLM_MOVE_FLAGS 0x9
+!define ZLM_CREATE_ALWAYS 2
+; FILE_FLAG_WRITE_THROUGH | FILE_ATTRIBUTE_NORMAL
+!define ZLM_WRITE_THROUGH_NORMAL 0x80000080
+
+; This setup run's name for its backups.
+Var Attempt
+Var UndoFailed
+
+; In: source, then target on the stack. Moves source to target, replacing it. A
+; virus scanner may still be reading a file just written, so a refused move is
+; tried again for a few seconds. Out: 1 when moved, else 0.
+Function ZlmMoveFile
+  System::Store "S r1 r0"
+  StrCpy $2 1
   ${Do}
-    ; MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH
-    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\$0${NEW}", w "$INSTDIR\$0", i 0x9) i .r1'
-    ${If} $1 <> 0
+    System::Call 'kernel32::MoveFileExW(w r0, w r1, i ${ZLM_MOVE_FLAGS}) i .r9'
+    ${If} $9 <> 0
+    ${OrIf} $2 >= ${ZLM_COMMIT_TRIES}
       ${Break}
     ${EndIf}
     IntOp $2 $2 + 1
-    ${If} $2 >= ${ZLM_COMMIT_TRIES}
-      ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONSTOP "Setup could not replace$\r$\n$INSTDIR\$0$\r$\n$\r$\nClose the program that uses it and click Retry. Cancel leaves the update unfinished; run setup again to finish it." /SD IDCANCEL IDRETRY`
-        DetailPrint "Could not replace $INSTDIR\$0; the update is unfinished."
-        SetErrorLevel ${EXIT_NOT_DONE}
-        Abort
-      ${EndIf}
-      StrCpy $2 0
-    ${EndIf}
     Sleep ${ZLM_COMMIT_WAIT_MS}
   ${Loop}
-  Pop $2
+  ${If} $9 <> 0
+    StrCpy $9 1
+  ${EndIf}
+  Push $9
+  System::Store "L"
+FunctionEnd
+
+; In: source, target, and the path relative to $INSTDIR being replaced on the
+; stack. Moves source to target; when that keeps failing, the player may retry,
+; or give up (at once in silent mode), which undoes the update.
+Function ZlmMoveOrUndo
+  System::Store "S r2 r1 r0"
+  ${Do}
+    Push $0
+    Push $1
+    Call ZlmMoveFile
+    Pop $3
+    ${If} $3 = 1
+      ${Break}
+    ${EndIf}
+    ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONSTOP "Setup could not replace$\r$\n$INSTDIR\$2$\r$\n$\r$\nClose the program that uses it and click Retry. Cancel stops the update and puts the earlier version back." /SD IDCANCEL IDRETRY`
+      DetailPrint "Could not move $0 to $1."
+      Call ZlmUndoUpdate
+    ${EndIf}
+  ${Loop}
+  System::Store "L"
+FunctionEnd
+
+!macro ZLM_BACK_UP Rel
+  Push "${Rel}"
+  Call ZlmBackUpFile
+!macroend
+
+; In: a path relative to $INSTDIR on the stack. Moves the old file, if there is
+; one, aside to its backup name.
+Function ZlmBackUpFile
+  Exch $0
+  ${If} ${FileExists} "$INSTDIR\$0"
+    Push "$INSTDIR\$0"
+    Push "$INSTDIR\$0${OLD}$Attempt"
+    Push $0
+    Call ZlmMoveOrUndo
+  ${EndIf}
+  Pop $0
+FunctionEnd
+
+; In: a path relative to $INSTDIR on the stack. Moves the new file into place.
+Function ZlmCommitFile
+  Exch $0
+  Push "$INSTDIR\$0${NEW}"
+  Push "$INSTDIR\$0"
+  Push $0
+  Call ZlmMoveOrUndo
+  Pop $0
+FunctionEnd
+
+!macro ZLM_UNDO Rel
+  Push "${Rel}"
+  Call ZlmUndoFile
+!macroend
+
+; In: a path relative to $INSTDIR on the stack. Puts back what was there before
+; this run; sets $UndoFailed when it cannot.
+Function ZlmUndoFile
+  Exch $0
+  Push $1
+  ${If} ${FileExists} "$INSTDIR\$0${OLD}$Attempt"
+    Push "$INSTDIR\$0${OLD}$Attempt"
+    Push "$INSTDIR\$0"
+    Call ZlmMoveFile
+    Pop $1
+    ${If} $1 = 0
+      DetailPrint "Could not put back $INSTDIR\$0."
+      StrCpy $UndoFailed 1
+    ${EndIf}
+  ${ElseIf} ${FileExists} "$INSTDIR\$0${NEW}"
+    ; Not moved yet: the earlier file, if any, is where it was.
+  ${ElseIf} ${FileExists} "$INSTDIR\$0"
+    ; Moved in, and the earlier version had no such file.
+    ClearErrors
+    Delete "$INSTDIR\$0"
+    ${If} ${Errors}
+      DetailPrint "Could not remove $INSTDIR\$0."
+      StrCpy $UndoFailed 1
+    ${EndIf}
+  ${EndIf}
   Pop $1
   Pop $0
+FunctionEnd
+
+; Puts every file back as it was before this run and stops the run. Backups
+; that cannot be moved back stay, for the next run to put back.
+Function ZlmUndoUpdate
+  StrCpy $UndoFailed 0
+  !insertmacro ZLM_FOR_EACH_FILE ZLM_UNDO
+  !insertmacro ZLM_UNDO "${UNINSTALLER}"
+  ${If} $UndoFailed = 0
+    MessageBox MB_OK|MB_ICONSTOP "The update of ${PRODUCT} failed: another program kept one of its files in use.$\r$\n$\r$\nThe earlier version was put back and starts as before. To update, close programs that may use files in$\r$\n$INSTDIR$\r$\n(a virus scanner, say) and run setup again." /SD IDOK
+    DetailPrint "The update failed; the earlier version was put back."
+    SetErrorLevel ${EXIT_UNDONE}
+  ${Else}
+    MessageBox MB_OK|MB_ICONSTOP "The update of ${PRODUCT} failed, and setup could not put all of the earlier version back: ${PRODUCT} may not start.$\r$\n$\r$\nRestart Windows and run setup again; it puts your files in order first. Your saved logins are not affected." /SD IDOK
+    DetailPrint "The update failed; some earlier files could not be put back yet."
+    SetErrorLevel ${EXIT_BROKEN}
+  ${EndIf}
+  Abort
+FunctionEnd
+
+; In: a file name on the stack. Out, on the stack: the name it is a backup of
+; ("" when it is no backup), then the attempt that made it.
+Function ZlmSplitBackupName
+  System::Store "S r0"
+  StrCpy $8 ""
+  StrCpy $9 ""
+  StrLen $2 "${OLD}"
+  StrLen $1 $0
+  IntOp $1 $1 - $2
+  ${DoWhile} $1 > 0
+    StrCpy $3 $0 $2 $1
+    ${If} $3 == "${OLD}"
+      StrCpy $8 $0 $1
+      IntOp $1 $1 + $2
+      StrCpy $9 $0 "" $1
+      ${Break}
+    ${EndIf}
+    IntOp $1 $1 - 1
+  ${Loop}
+  Push $9
+  Push $8
+  System::Store "L"
+FunctionEnd
+
+; In: a folder, then an attempt on the stack. Removes that attempt's backups in
+; the folder and below it, or with the attempt "" puts every backup there back
+; in place. Enters neither the cache nor links. Out: how many failed.
+Function ZlmRecoverTree
+  System::Store "S r1 r0"
+  StrCpy $9 0
+  FindFirst $2 $3 "$0\*"
+  ${DoWhile} $3 != ""
+    ${If} $3 != "."
+    ${AndIf} $3 != ".."
+      StrCpy $4 "$0\$3"
+      System::Call 'kernel32::GetFileAttributesW(w r4) i .r5'
+      IntOp $6 $5 & ${ZLM_FILE_ATTRIBUTE_REPARSE_POINT}
+      IntOp $7 $5 & ${ZLM_FILE_ATTRIBUTE_DIRECTORY}
+      ${If} $5 = ${ZLM_INVALID_FILE_ATTRIBUTES}
+      ${OrIf} $6 <> 0
+        ; Gone meanwhile, or a link: nothing of ours.
+      ${ElseIf} $7 <> 0
+        ${If} $4 != "$INSTDIR\cache"
+          Push $4
+          Push $1
+          Call ZlmRecoverTree
+          Pop $5
+          IntOp $9 $9 + $5
+        ${EndIf}
+      ${Else}
+        Push $3
+        Call ZlmSplitBackupName
+        Pop $5
+        Pop $6
+        ${If} $5 == ""
+          ; Not a backup.
+        ${ElseIf} $1 == ""
+          Push $4
+          Push "$0\$5"
+          Call ZlmMoveFile
+          Pop $5
+          ${If} $5 = 0
+            DetailPrint "Could not put back $4."
+            IntOp $9 $9 + 1
+          ${EndIf}
+        ${ElseIf} $6 == $1
+          SetFileAttributes $4 NORMAL
+          System::Call 'kernel32::DeleteFileW(w r4) i .r5'
+          ${If} $5 = 0
+            IntOp $9 $9 + 1
+          ${EndIf}
+        ${EndIf}
+      ${EndIf}
+    ${EndIf}
+    FindNext $2 $3
+  ${Loop}
+  FindClose $2
+  Push $9
+  System::Store "L"
+FunctionEnd
+
+; An earlier setup run that was cut off (power loss, killed) leaves backups.
+; Those of an attempt whose new files were all in place are removed; any other
+; backup goes back to its place, which makes the earlier version whole again
+; before this run replaces anything. A backup is never removed unless its
+; attempt was marked finished.
+Function ZlmRecoverCutOffUpdate
+  System::Store "S"
+  StrCpy $9 0
+  FindFirst $0 $1 "$INSTDIR\${DONE_PREFIX}*${DONE}"
+  ${DoWhile} $1 != ""
+    StrLen $2 "${DONE}"
+    StrCpy $3 $1 -$2
+    StrLen $2 "${DONE_PREFIX}"
+    StrCpy $3 $3 "" $2
+    Push $INSTDIR
+    Push $3
+    Call ZlmRecoverTree
+    Pop $2
+    ${If} $2 = 0
+      Delete "$INSTDIR\$1"
+    ${Else}
+      IntOp $9 $9 + $2
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
+  ${If} $9 = 0
+    Push $INSTDIR
+    Push ""
+    Call ZlmRecoverTree
+    Pop $9
+  ${EndIf}
+  ${If} $9 <> 0
+    MessageBox MB_OK|MB_ICONSTOP "An earlier update of ${PRODUCT} was cut off, and setup cannot put its files in order: another program uses them.$\r$\n$\r$\nRestart Windows and run setup again. Your saved logins are not affected." /SD IDOK
+    DetailPrint "Could not put back the files of an update that was cut off."
+    SetErrorLevel ${EXIT_BROKEN}
+    Abort
+  ${EndIf}
+  System::Store "L"
+FunctionEnd
+
+; Every new file is in place: the attempt is marked finished (on disk before any
+; backup goes, so that a cut-off removal is finished, not undone, by the next
+; run), then its backups and the mark are removed. Without the mark the backups
+; stay, and the next run puts them back before it updates again.
+Function ZlmFinishUpdate
+  System::Store "S"
+  StrCpy $0 "$INSTDIR\${DONE_PREFIX}$Attempt${DONE}"
+  System::Call 'kernel32::CreateFileW(w r0, i ${ZLM_GENERIC_WRITE}, i 0, p 0, i ${ZLM_CREATE_ALWAYS}, i ${ZLM_WRITE_THROUGH_NORMAL}, p 0) p .r1'
+  ${If} $1 P= -1
+    DetailPrint "Could not mark the update finished; setup removes the old files on its next run."
+  ${Else}
+    System::Call 'kernel32::FlushFileBuffers(p r1) i'
+    System::Call 'kernel32::CloseHandle(p r1) i'
+    Push $INSTDIR
+    Push $Attempt
+    Call ZlmRecoverTree
+    Pop $2
+    ${If} $2 = 0
+      Delete $0
+    ${EndIf}
+  ${EndIf}
+  System::Store "L"
 FunctionEnd
 
 Section "${PRODUCT}" SecMain
   SectionIn RO
   !insertmacro ZLM_ENSURE_LAUNCHER_CLOSED ""
+
+  System::Call 'kernel32::GetCurrentProcessId() i .r0'
+  System::Call 'kernel32::GetTickCount() i .r1'
+  IntFmt $0 "%x" $0
+  IntFmt $1 "%08x" $1
+  StrCpy $Attempt "$0$1"
+  Call ZlmRecoverCutOffUpdate
 
   ClearErrors
   CreateDirectory "$INSTDIR"
@@ -208,8 +481,13 @@ Section "${PRODUCT}" SecMain
   !insertmacro ZLM_ENSURE_LAUNCHER_CLOSED ""
   !insertmacro ZLM_FOR_EACH_FILE ZLM_CHECK_FREE
   !insertmacro ZLM_CHECK_FREE "${UNINSTALLER}"
+  ; The old files go aside before any new one moves in: a move that fails at
+  ; any point then has every old file to put back.
+  !insertmacro ZLM_FOR_EACH_FILE ZLM_BACK_UP
+  !insertmacro ZLM_BACK_UP "${UNINSTALLER}"
   !insertmacro ZLM_FOR_EACH_FILE ZLM_COMMIT
   !insertmacro ZLM_COMMIT "${UNINSTALLER}"
+  Call ZlmFinishUpdate
 
   SetOutPath "$INSTDIR"
   CreateShortcut "$SMPROGRAMS\${SHORTCUT}" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
@@ -291,6 +569,7 @@ FunctionEnd
 !macro ZLM_REMOVE_FILE Rel
   Delete "$INSTDIR\${Rel}"
   Delete "$INSTDIR\${Rel}${NEW}"
+  Delete "$INSTDIR\${Rel}${OLD}*"
 !macroend
 
 !macro ZLM_UN_CHECK_FREE Rel
@@ -316,6 +595,7 @@ Section "un.${PRODUCT} (program files, cache, shortcuts)" SecUnMain
     Delete "$DESKTOP\${SHORTCUT}"
     DeleteRegKey HKCU "${UNINST_KEY}"
   ${EndIf}
+  Delete "$INSTDIR\${DONE_PREFIX}*${DONE}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"
 SectionEnd

@@ -16,7 +16,9 @@
 #    tree this host runs: a package with a runtime folder's files and locales
 #    installed and uninstalled; silent installs to the default folder and to a
 #    /D= folder with spaces, the installed launcher, upgrades (over saved
-#    logins, while the launcher runs, while a file is held open), uninstalls
+#    logins, while the launcher runs, while a file is held open, one whose
+#    move of a new file fails half-way and is undone, after an update that was
+#    cut off and left its backups), uninstalls
 #    that keep or remove the saved logins, and a player who upgrades while the
 #    launcher runs and lets setup close it, having read the welcome page that
 #    says the package holds a test engine.
@@ -329,13 +331,19 @@ no_new_files() {  # folder: no file an install wrote under a waiting name
   local left; left=$(find "$1" -name '*.zlm-new' 2>/dev/null)
   [ -z "$left" ] || { echo "  left: $left"; return 1; }
 }
-snapshot() {  # folder: names, inodes, types, sizes, times and contents, the launcher's cache aside
-  # A replaced file has a new inode even when its bytes and time are the same.
-  (cd "$1" && find . -path ./cache -prune -o -mindepth 1 -printf '%P %i %y %s %T@\n' | LC_ALL=C sort &&
-    find . -path ./cache -prune -o -type f -print0 | xargs -0 -r sha256sum | LC_ALL=C sort -k2)
+no_backups() {  # folder: no old file kept aside by an update, and no mark of a finished one
+  local left; left=$(find "$1" -name '*.zlm-old-*' -o -name '*.zlm-done' 2>/dev/null)
+  [ -z "$left" ] || { echo "  left: $left"; return 1; }
 }
-unchanged_since() {  # snapshot folder
-  same_list "$1" "$(snapshot "$2")"
+snapshot() {  # folder [file left out]: names, inodes, types, sizes, times and contents, the launcher's cache aside
+  # A replaced file has a new inode even when its bytes and time are the same.
+  local aside=(-path ./cache)
+  [ -z "${2:-}" ] || aside+=(-o -path "./$2")
+  (cd "$1" && find . \( "${aside[@]}" \) -prune -o -mindepth 1 -printf '%P %i %y %s %T@\n' | LC_ALL=C sort &&
+    find . \( "${aside[@]}" \) -prune -o -type f -print0 | xargs -0 -r sha256sum | LC_ALL=C sort -k2)
+}
+unchanged_since() {  # snapshot folder [file left out]
+  same_list "$1" "$(snapshot "$2" "${3:-}")"
 }
 entry=
 read_entry() { entry=$("$rig_wine" reg query "$uninst_key" 2>/dev/null | tr -d '\r'); }
@@ -446,6 +454,7 @@ check "accounts.dat and the store kept aside are kept byte for byte" \
 check "the player's pepflashplayer.dll and own file are kept" kept "$default_dir" pepflashplayer.dll notes.txt
 check "every packed file is the new one" has_package_files "$default_dir"
 check "no file is left under a waiting name" no_new_files "$default_dir"
+check "no backup of a replaced file is left" no_backups "$default_dir"
 
 echo "-- silent upgrade while another program holds a packed file open"
 hold="$scratch/hold_file.exe"
@@ -453,20 +462,81 @@ case "$rig_tree" in
   win) cc=i686-w64-mingw32-gcc-posix ;;
   *) cc=x86_64-w64-mingw32-gcc-posix ;;
 esac
-if check "the holding program builds" "$cc" -municode -O2 -o "$hold" tests/dist/hold_file.c; then
-  cp "$hold" "$c_drive/zlm-test/hold_file.exe"
+hold() {  # file-in-the-install-folder [write]: held open by another program until release
   rm -f "$c_drive/zlm-test/held"
-  # The executable is the last file to be replaced: all others would be new by then.
-  "$rig_wine" 'C:\zlm-test\hold_file.exe' "$default_win\\ZelmoraLauncher.exe" 'C:\zlm-test\held' >/dev/null 2>&1 &
+  "$rig_wine" 'C:\zlm-test\hold_file.exe' "$default_win\\$1" 'C:\zlm-test\held' ${2:-} >/dev/null 2>&1 &
   holder_pid=$!
-  holds() { for _ in $(seq 100); do [ -e "$c_drive/zlm-test/held" ] && return 0; sleep 0.1; done; return 1; }
-  if check "it holds ZelmoraLauncher.exe open" holds; then
+  local _
+  for _ in $(seq 100); do [ -e "$c_drive/zlm-test/held" ] && return 0; sleep 0.1; done
+  echo "  the hold did not begin"; return 1
+}
+release() { kill "$holder_pid" 2>/dev/null; wait "$holder_pid" 2>/dev/null; holder_pid=; }
+held_ok=no
+if check "the holding program builds" "$cc" -municode -O2 -o "$hold" tests/dist/hold_file.c; then
+  held_ok=yes
+  cp "$hold" "$c_drive/zlm-test/hold_file.exe"
+  # The executable is the last file to be replaced: all others would be new by then.
+  if check "it holds ZelmoraLauncher.exe open" hold ZelmoraLauncher.exe; then
     before=$(snapshot "$default_dir")
     check "setup /S stops with exit code 2" setup_exits 2
     check "the folder is as it was, file for file (no new file left either)" \
       unchanged_since "$before" "$default_dir"
   fi
-  kill "$holder_pid"; wait "$holder_pid" 2>/dev/null; holder_pid=
+  release
+fi
+
+echo "-- silent upgrade whose move of a new file into place fails half-way through"
+# A program that reads the waiting launcher, as a virus scanner reads a file
+# just written, lets setup write it but not move it; Readme.txt, before it, is
+# new by then. The waiting file is left out of the comparison: setup writes it
+# and cannot remove it while it is held.
+if [ "$held_ok" = yes ]; then
+  # Files of an earlier version: each differs from the package's.
+  for f in $package_files Uninstall.exe; do printf 'an earlier version' >>"$default_dir/$f"; done
+  printf 'left by a cut-off setup' >"$default_dir/ZelmoraLauncher.exe.zlm-new"
+  if check "a program holds ZelmoraLauncher.exe.zlm-new open, for reading and others' writes" \
+       hold ZelmoraLauncher.exe.zlm-new write; then
+    before=$(snapshot "$default_dir" ZelmoraLauncher.exe.zlm-new)
+    check "setup /S stops with exit code 3 (the update failed and was undone)" setup_exits 3
+    check "every file of the earlier install is as it was, byte for byte, and no other is there" \
+      unchanged_since "$before" "$default_dir" ZelmoraLauncher.exe.zlm-new
+    check "no backup is left" no_backups "$default_dir"
+  fi
+  release
+  rm -f "$default_dir/ZelmoraLauncher.exe.zlm-new"
+fi
+
+echo "-- setup after an update that was cut off (power loss) and left its backups"
+# An update moves each old file to <name>.zlm-old-<attempt> before it moves the
+# new ones in, and marks the attempt zlm-update-<attempt>.zlm-done once all are
+# in place. Setup first puts an unmarked attempt's backups back and drops a
+# marked one's; a held Uninstall.exe then stops it before it replaces anything.
+cut_off_unmarked() {  # cut off with libcef.dll replaced, Readme.txt moved aside and not yet replaced
+  mv "$default_dir/libcef.dll" "$default_dir/libcef.dll.zlm-old-1f2e"
+  printf 'the new engine, half of it' >"$default_dir/libcef.dll"
+  mv "$default_dir/Readme.txt" "$default_dir/Readme.txt.zlm-old-1f2e"
+  printf 'waiting' >"$default_dir/Readme.txt.zlm-new"
+}
+cut_off_marked() {  # cut off while the backups of a finished update were removed
+  printf 'an older engine' >"$default_dir/libcef.dll.zlm-old-7c"
+  printf 'older readme' >"$default_dir/Readme.txt.zlm-old-7c"
+  : >"$default_dir/zlm-update-7c.zlm-done"
+}
+# what is left | how it was cut off
+cut_offs=(
+  "an unmarked attempt: the old files are put back in place, byte for byte|cut_off_unmarked"
+  "a marked attempt: its backups and mark are removed, the new files kept|cut_off_marked"
+)
+if [ "$held_ok" = yes ]; then
+  for row in "${cut_offs[@]}"; do
+    IFS='|' read -r what cut_off <<<"$row"
+    before=$(snapshot "$default_dir")
+    "$cut_off"
+    if hold Uninstall.exe; then
+      check "$what" eval 'setup_exits 2 && unchanged_since "$before" "$default_dir"'
+    fi
+    release
+  done
 fi
 
 echo "-- silent upgrade that cannot write one of its files (as on a full disk)"
