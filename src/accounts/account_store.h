@@ -6,8 +6,9 @@
 // file, every change rewrites it. Used only on CEF's UI thread, one call at a
 // time. Changes and saves of several launcher processes take turns on a lock
 // of the file (store_lock.h), so none is lost; a change that cannot have the
-// lock within kStoreLockWaitMs fails. Failures are silent: reads then behave
-// as an empty store and a failed change leaves the file as it was.
+// lock within kStoreLockWaitMs fails. Reads that fail behave as an empty
+// store; a change or save that fails leaves the file as it was and says so,
+// so that the page is never told a login was kept that is not.
 //
 // No change overwrites logins it could not read. A file that cannot be
 // unprotected (another Windows user's, damaged) is first renamed to
@@ -34,20 +35,24 @@ AccountList LoadAccounts(const std::wstring& path = AccountsFilePath());
 
 // Protects the list and puts it in place of the file in one step: a crash,
 // a full disk or a refused write leaves either the old file or the new one,
-// never a torn or empty one. Overwrites whatever the file held.
-void SaveAccounts(const AccountList& accounts, const std::wstring& path = AccountsFilePath());
+// never a torn or empty one. Overwrites whatever the file held. False when
+// the list was not put in place.
+bool SaveAccounts(const AccountList& accounts, const std::wstring& path = AccountsFilePath());
 
 // The list text for the page: [{"u":"name"},...], "[]" for an empty store.
 std::string AccountsListJson(const std::wstring& path = AccountsFilePath());
 
 // Stores |password| for |user| (replacing the first record of that user in
 // place, or appending), and rewrites the file even when nothing changed.
-void AddAccount(std::string_view user, std::string_view password,
+// False when the changed list was not saved.
+bool AddAccount(std::string_view user, std::string_view password,
                 const std::wstring& path = AccountsFilePath());
 
 // Removes every record of |user| and rewrites the file, which is created
-// holding the protected empty list when it did not exist.
-void DeleteAccount(std::string_view user, const std::wstring& path = AccountsFilePath());
+// holding the protected empty list when it did not exist. False when |user|
+// may still be stored: the store could not be read, or the list without it
+// could not be saved.
+bool DeleteAccount(std::string_view user, const std::wstring& path = AccountsFilePath());
 
 // The password of the first record of |user|, or "" when there is none. The
 // store wipes its own copies; the one returned is the caller's.

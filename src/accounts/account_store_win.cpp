@@ -49,13 +49,15 @@ Store ReadStore(const std::wstring& path) {
 // The caller holds the store's lock: only then may the leftovers of killed
 // saves be removed, since another process's temporary file is closed but not
 // yet renamed between its flush and its rename.
-void SaveLocked(const AccountList& accounts, const std::wstring& path) {
+bool SaveLocked(const AccountList& accounts, const std::wstring& path) {
   const std::optional<std::string> blob =
       ProtectForUser(AsStringView(BuildAccountLines(accounts)), kBlobDescription);
   if (!blob || blob->size() > kMaxFileBytes)
-    return;
-  if (ReplaceFileDurably(path, *blob))
-    RemoveLeftoverTemporaries(path);
+    return false;
+  if (!ReplaceFileDurably(path, *blob))
+    return false;
+  RemoveLeftoverTemporaries(path);
+  return true;
 }
 
 // A change starts from what the file holds, and never overwrites logins it
@@ -63,19 +65,20 @@ void SaveLocked(const AccountList& accounts, const std::wstring& path) {
 // under a new name, and while the file cannot be read at all (or kept aside)
 // the change is dropped. Another launcher's change waits for this one (and
 // this one for it) rather than be overwritten; when the lock cannot be had,
-// the change is dropped as a failed save is.
+// the change is dropped as a failed save is. False whenever the change was
+// dropped.
 template <typename Change>
-void ChangeStore(const std::wstring& path, Change&& change) {
+bool ChangeStore(const std::wstring& path, Change&& change) {
   const StoreLock lock(path);
   if (!lock.held())
-    return;
+    return false;
   Store store = ReadStore(path);
   if (store.state == StoreState::kUnreadable)
-    return;
+    return false;
   if (store.state == StoreState::kNotOurs && !KeepFileAside(path))
-    return;
+    return false;
   change(store.accounts);
-  SaveLocked(store.accounts, path);
+  return SaveLocked(store.accounts, path);
 }
 
 }  // namespace
@@ -84,22 +87,29 @@ AccountList LoadAccounts(const std::wstring& path) {
   return ReadStore(path).accounts;
 }
 
-void SaveAccounts(const AccountList& accounts, const std::wstring& path) {
+bool SaveAccounts(const AccountList& accounts, const std::wstring& path) {
   const StoreLock lock(path);
-  if (lock.held())
-    SaveLocked(accounts, path);
+  return lock.held() && SaveLocked(accounts, path);
 }
 
 std::string AccountsListJson(const std::wstring& path) {
   return BuildAccountsListJson(LoadAccounts(path));
 }
 
-void AddAccount(std::string_view user, std::string_view password, const std::wstring& path) {
-  ChangeStore(path, [&](AccountList& accounts) { PutAccount(accounts, user, password); });
+bool AddAccount(std::string_view user, std::string_view password, const std::wstring& path) {
+  return ChangeStore(path, [&](AccountList& accounts) { PutAccount(accounts, user, password); });
 }
 
-void DeleteAccount(std::string_view user, const std::wstring& path) {
-  ChangeStore(path, [&](AccountList& accounts) { RemoveAccount(accounts, user); });
+bool DeleteAccount(std::string_view user, const std::wstring& path) {
+  bool read = false;
+  bool wasStored = false;
+  const bool saved = ChangeStore(path, [&](AccountList& accounts) {
+    read = true;
+    wasStored = FindAccount(accounts, user) != nullptr;
+    RemoveAccount(accounts, user);
+  });
+  // A name the store did not hold is gone either way; only the rewrite failed.
+  return saved || (read && !wasStored);
 }
 
 std::string GetAccountPassword(std::string_view user, const std::wstring& path) {

@@ -8,6 +8,7 @@
 #define ZLM_ACCOUNTS_STORE_LOCK_H_
 
 #include <string>
+#include <string_view>
 
 // Long enough for any real save of another launcher (milliseconds), short
 // enough that a page waiting on a stuck lock hears back.
@@ -31,8 +32,11 @@ class StoreLock {
   bool held_ = false;
 };
 
-// The mutex name for |storePath|: its full path, upper-cased, through
-// StoreLockName (store_lock_name.h).
+// The mutex name for |path|: its full path, upper-cased, through
+// PathLockName (store_lock_name.h) with |prefix| (ASCII).
+std::wstring PathLockNameFor(std::string_view prefix, const std::wstring& path);
+
+// PathLockNameFor with the account store's prefix.
 std::wstring StoreLockNameFor(const std::wstring& storePath);
 
 // Benchmark only: StoreLock then holds nothing and always succeeds, so that

@@ -20,11 +20,15 @@ std::uint64_t Fnv1a64(std::u16string_view units) {
   return hash;
 }
 
-std::string StoreLockName(std::u16string_view foldedFullPath) {
+std::string PathLockName(std::string_view prefix, std::u16string_view foldedFullPath) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::uint64_t hash = Fnv1a64(foldedFullPath);
   std::string digits(16, '0');
   for (int i = 15; i >= 0; --i, hash >>= 4)
     digits[static_cast<std::size_t>(i)] = kHex[hash & 0xF];
-  return "Local\\zlm-accounts-" + digits;
+  return std::string(prefix) + digits;
+}
+
+std::string StoreLockName(std::u16string_view foldedFullPath) {
+  return PathLockName(kStoreLockPrefix, foldedFullPath);
 }

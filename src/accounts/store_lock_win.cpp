@@ -38,12 +38,16 @@ std::wstring UpperCased(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring StoreLockNameFor(const std::wstring& storePath) {
+std::wstring PathLockNameFor(std::string_view prefix, const std::wstring& path) {
   static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows strings are UTF-16");
-  const std::wstring folded = UpperCased(FullPath(storePath));
-  const std::string name = StoreLockName(
-      std::u16string_view(reinterpret_cast<const char16_t*>(folded.data()), folded.size()));
+  const std::wstring folded = UpperCased(FullPath(path));
+  const std::string name = PathLockName(
+      prefix, std::u16string_view(reinterpret_cast<const char16_t*>(folded.data()), folded.size()));
   return std::wstring(name.begin(), name.end());  // ASCII
+}
+
+std::wstring StoreLockNameFor(const std::wstring& storePath) {
+  return PathLockNameFor(kStoreLockPrefix, storePath);
 }
 
 StoreLock::StoreLock(const std::wstring& storePath, unsigned long waitMs) {

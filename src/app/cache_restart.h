@@ -15,14 +15,24 @@
 // Without a window nothing is started: there would be nothing to close, and the
 // copy would open a second window beside this one. If the copy cannot be
 // started, the window stays open rather than leave the player with none.
-// |createProcess| is a seam for tests.
+// Once a copy has started, later calls (a double click) start nothing: the
+// window is already closing, and a second copy would share the cache and the
+// cookies with the first. A restarted launcher hands its restart lock (below)
+// to the copy it starts. |createProcess| is a seam for tests.
 using ProcessCreator = decltype(&CreateProcessW);
 void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess = &CreateProcessW);
 
 // Browser process, before CefInitialize: finishes a pending restart, if the
 // command line (may be null) carries the restart switch. Waits up to 5 s for
 // the old process to end, then deletes the cache folder beside the executable.
-void HandleRestartCacheClear(const wchar_t* commandLine);
+// A restarting copy holds a lock named after its install folder for the rest
+// of its life (or until it restarts in turn). False when another restarting
+// copy of the same folder holds it: this copy must end at once, without a
+// window. True otherwise, the switch absent or malformed included.
+bool HandleRestartCacheClear(const wchar_t* commandLine);
+
+// Tests only: lets ClearCacheAndRestart start a copy again in this process.
+void AllowAnotherRestartForTesting();
 
 // Removes |folder| with everything below it, as far as the system allows;
 // links inside it are removed, never followed (see DeleteTreeIn).

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <utility>
 
+#include "accounts/store_lock.h"
 #include "app/delete_tree.h"
 #include "app/paths.h"
 #include "app/process_values.h"
@@ -54,6 +56,41 @@ std::wstring OwnExecutablePath() {
   });
 }
 
+// The install folder's restart lock: held by a restarting copy from before it
+// touches the cache to its end, so that a second copy restarting the same
+// folder (two old launchers, or a restart requested twice) gives way instead
+// of deleting the cache the first one uses and opening a second window on it.
+constexpr std::string_view kRestartLockPrefix = "Local\\zlm-restart-";
+
+// Main thread only: HandleRestartCacheClear takes it, ClearCacheAndRestart
+// (the UI thread, which is the same one) lets go of it.
+HANDLE restartLock = nullptr;
+bool restartStarted = false;
+
+void ReleaseRestartLock() {
+  if (!restartLock)
+    return;
+  ReleaseMutex(restartLock);
+  CloseHandle(restartLock);
+  restartLock = nullptr;
+}
+
+// False when another process holds the lock. A holder that died leaves it
+// abandoned, which counts as had: that copy opens no window any more.
+bool TakeRestartLock() {
+  HANDLE mutex = CreateMutexW(nullptr, FALSE, PathLockNameFor(kRestartLockPrefix, exeDir).c_str());
+  if (!mutex)
+    return true;  // without the lock the restart goes on, as it always did
+  const DWORD waited = WaitForSingleObject(mutex, 0);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    CloseHandle(mutex);
+    return false;
+  }
+  ReleaseRestartLock();
+  restartLock = mutex;
+  return true;
+}
+
 void WaitForOldProcess(std::uint32_t processId) {
   // A process that is gone, or not ours to open, is not waited for.
   const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
@@ -64,7 +101,7 @@ void WaitForOldProcess(std::uint32_t processId) {
 }  // namespace
 
 void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess) {
-  if (!mainWindow)
+  if (!mainWindow || restartStarted)
     return;
   const std::wstring exePath = OwnExecutablePath();
   // Writable and zero-ended, as CreateProcessW requires of its command line.
@@ -72,28 +109,41 @@ void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION created = {};
+  // The copy must find the lock free; this process restarts nothing more.
+  const bool heldLock = restartLock != nullptr;
+  ReleaseRestartLock();
   if (!createProcess(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                      exeDir.c_str(), &startup, &created)) {
+    if (heldLock)
+      TakeRestartLock();
     Trace("ClearCacheAndRestart: CreateProcess basarisiz");
     return;
   }
+  restartStarted = true;
   CloseHandle(created.hThread);
   CloseHandle(created.hProcess);
   Trace("ClearCacheAndRestart: yeni surec baslatildi");
   PostMessageW(mainWindow, WM_CLOSE, 0, 0);
 }
 
-void HandleRestartCacheClear(const wchar_t* commandLine) {
+bool HandleRestartCacheClear(const wchar_t* commandLine) {
   if (!commandLine)
-    return;
+    return true;
   const std::optional<std::uint32_t> oldProcess = RestartSwitchProcessId(commandLine);
   if (!oldProcess)
-    return;
+    return true;
+  if (!TakeRestartLock())
+    return false;
   if (*oldProcess != 0)
     WaitForOldProcess(*oldProcess);
   Sleep(kSettleMs);
   DeleteTree(JoinPath(exeDir, L"cache"));
   Trace("HandleRestartCacheClear: cache temizlendi");
+  return true;
+}
+
+void AllowAnotherRestartForTesting() {
+  restartStarted = false;
 }
 
 void DeleteTree(const std::wstring& folder) {

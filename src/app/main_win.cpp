@@ -23,17 +23,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitCefFailed = -1;
 constexpr int kExitWrongPlugin = -2;
 
-void StartPresenceThread() {
-  if (!presenceRunning.exchange(true))
-    presenceThread = std::thread(DiscordRpcThread);
-}
-
-void StopPresenceThread() {
-  presenceRunning.exchange(false);
-  if (presenceThread.joinable())
-    presenceThread.join();
-}
-
 }  // namespace
 
 int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine, int /*show*/) {
@@ -60,7 +49,10 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   if (subProcessCode >= 0)
     return subProcessCode;
 
-  HandleRestartCacheClear(commandLine);
+  // Another copy is restarting this install already: it opens the window, and
+  // a second one would share its cache. Not an error for the player.
+  if (!HandleRestartCacheClear(commandLine))
+    return kExitOk;
 
   CefSettings settings;
   settings.no_sandbox = 1;
@@ -75,9 +67,12 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   // OnContextInitialized has run inside CefInitialize already, where a quit is
   // lost: a browser refused there means no window would ever end the loop.
   if (!mainBrowserFailed) {
-    StartPresenceThread();
+    StartPresenceThread(DiscordRpcThread);
     CefRunMessageLoop();
-    StopPresenceThread();
+    // Bounded: the window is gone already, and a launcher that stays behind
+    // keeps the cache locked against the next start or an update.
+    if (!StopPresenceThread())
+      Trace("DiscordRpc: thread did not end, left behind");
   }
 
   CefShutdown();

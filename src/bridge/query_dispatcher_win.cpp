@@ -38,19 +38,24 @@ SecretBytes DecodeSecret(std::string_view text) {
   return bytes;
 }
 
-// False, with nothing stored, for a name that is not UTF-8: the page would
-// get it back with U+FFFD in it and could never name it again.
-bool AddAccountFrom(std::string_view argument) {
+// A page that hears success believes the login is kept for the next start.
+constexpr char kNotSaved[] = "the logins could not be saved";
+
+// The failure text for the page, or null on success (including the forms
+// that store nothing). Nothing is stored for a name that is not UTF-8: the
+// page would get it back with U+FFFD in it and could never name it again.
+const char* AddAccountFrom(std::string_view argument) {
   const BarSplit split = SplitAtFirstBar(argument);
   if (!split.hasBar)
-    return true;
+    return nullptr;
   const std::string user = PercentDecode(split.first);
   if (user.empty())
-    return true;
+    return nullptr;
   if (!IsValidUtf8(user))
-    return false;
-  AddAccount(user, AsStringView(DecodeSecret(split.second)));
-  return true;
+    return "user name is not valid UTF-8";
+  if (!AddAccount(user, AsStringView(DecodeSecret(split.second))))
+    return kNotSaved;
+  return nullptr;
 }
 
 void AnswerPassword(std::string_view argument, CefRefPtr<Callback> callback) {
@@ -144,13 +149,16 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
       answer = AccountsListJson();
       break;
     case QueryKind::kAccountAdd:
-      if (!AddAccountFrom(command.argument)) {
-        callback->Failure(kFailureCode, "user name is not valid UTF-8");
+      if (const char* failure = AddAccountFrom(command.argument)) {
+        callback->Failure(kFailureCode, failure);
         return true;
       }
       break;
     case QueryKind::kAccountDelete:
-      DeleteAccount(PercentDecode(command.argument));
+      if (!DeleteAccount(PercentDecode(command.argument))) {
+        callback->Failure(kFailureCode, kNotSaved);
+        return true;
+      }
       break;
     case QueryKind::kAccountPassword:
       AnswerPassword(command.argument, callback);

@@ -11,10 +11,12 @@
 #ifndef ZLM_BRIDGE_SESSION_MUTE_HOLD_H_
 #define ZLM_BRIDGE_SESSION_MUTE_HOLD_H_
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <thread>
 
+#include "app/bounded_join.h"
 #include "bridge/audio_sessions.h"
 
 class SessionArrivals;
@@ -33,9 +35,15 @@ class SessionMuteHold {
   // the default device cannot report new sessions; true at once while
   // already holding.
   bool Start();
+  // How long Stop waits for the hold thread. A thread stuck in a call into
+  // the audio service is left behind then, so the launcher can still end;
+  // it owns all it uses.
+  static constexpr std::chrono::milliseconds kStopBound{2000};
+
   // Returns once the notification is unregistered and no session will be
-  // muted by the hold any more.
-  void Stop();
+  // muted by the hold any more, or after |bound| when the hold thread is
+  // stuck; true in the first case.
+  bool Stop(std::chrono::milliseconds bound = kStopBound);
 
  private:
   bool IsHolding() const { return thread_.joinable(); }
@@ -44,6 +52,7 @@ class SessionMuteHold {
   const DeviceEnumeratorSource source_;
   std::shared_ptr<SessionArrivals> arrivals_;
   std::thread thread_;
+  std::shared_ptr<ThreadEnd> threadEnd_;
 };
 
 #endif  // ZLM_BRIDGE_SESSION_MUTE_HOLD_H_

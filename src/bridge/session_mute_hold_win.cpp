@@ -115,22 +115,27 @@ bool SessionMuteHold::Start() {
   if (IsHolding())
     return true;
   arrivals_ = std::make_shared<SessionArrivals>();
-  std::promise<bool> started;
-  std::future<bool> holding = started.get_future();
-  thread_ = std::thread([this, arrivals = arrivals_, started = std::move(started)]() mutable {
-    HoldMute(exeFileName_, source_, arrivals, started);
+  auto started = std::make_shared<std::promise<bool>>();
+  std::future<bool> holding = started->get_future();
+  // Copies, not this: a thread left behind by Stop may outlive the object.
+  threadEnd_ = StartWithEnd(thread_, [exeFileName = exeFileName_, source = source_,
+                                      arrivals = arrivals_, started] {
+    HoldMute(exeFileName, source, arrivals, *started);
   });
   if (holding.get())
     return true;
   thread_.join();
+  threadEnd_.reset();
   arrivals_.reset();
   return false;
 }
 
-void SessionMuteHold::Stop() {
+bool SessionMuteHold::Stop(std::chrono::milliseconds bound) {
   if (!IsHolding())
-    return;
+    return true;
   arrivals_->Close();
-  thread_.join();
+  const bool joined = JoinWithin(thread_, threadEnd_, bound);
+  threadEnd_.reset();
   arrivals_.reset();
+  return joined;
 }

@@ -32,6 +32,9 @@ inline constexpr std::uint32_t kOpFrame = 1;
 inline constexpr std::size_t kFrameHeaderSize = 8;  // opcode, payload length
 inline constexpr int kDiscordPipeCount = 10;        // discord-ipc-0 .. discord-ipc-9
 inline constexpr std::uint32_t kPollStepMs = 100;   // every wait sleeps in these steps
+// A pipe operation that has not completed by then is given up, and the pipe
+// with it: a server that stops reading must not hold the thread for good.
+inline constexpr std::uint32_t kPipeOperationTimeoutMs = 1000;
 
 // What ReadFrameReply returns when it took no payload.
 inline constexpr char kReplyNone[] = "(yanit yok)";
@@ -39,11 +42,13 @@ inline constexpr char kReplyPipeBroken[] = "(pipe koptu)";
 inline constexpr char kReplyReadFailed[] = "(okuma hatasi)";
 
 // One client end of a Discord pipe; destroying it closes the pipe. All calls
-// are synchronous.
+// are synchronous and return within kPipeOperationTimeoutMs.
 class DiscordPipe {
  public:
   virtual ~DiscordPipe() = default;
-  // Writes |bytes| in one call; true only when all of them were written.
+  // Writes |bytes| in one call; true only when all of them were written. A
+  // write the server has not taken within kPipeOperationTimeoutMs is
+  // cancelled and leaves the pipe broken: every later call fails.
   virtual bool Write(const std::string& bytes) = 0;
   // Bytes waiting to be read, leaving them in the pipe; nothing when the pipe
   // is broken or closed.
@@ -62,6 +67,8 @@ class DiscordIpcSystem {
   virtual std::unique_ptr<DiscordPipe> OpenPipe(const std::wstring& name) = 0;
   // Whole seconds since 1970-01-01 UTC.
   virtual std::int64_t UnixTimeSeconds() = 0;
+  // Milliseconds on a clock that only moves forward, from an arbitrary start.
+  virtual std::int64_t SteadyMs() = 0;
   virtual void SleepMs(std::uint32_t ms) = 0;
 };
 

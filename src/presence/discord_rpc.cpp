@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/bounded_join.h"
 #include "app/trace.h"
 #include "presence/discord_ipc.h"
 #include "presence/presence_text.h"
@@ -20,6 +21,14 @@ constexpr std::int32_t kHandshakeReplyMs = 3000;
 constexpr std::int32_t kActivityReplyMs = 2000;
 constexpr std::uint32_t kDrainBytes = 4096;
 constexpr std::size_t kTracedReplyBytes = 180;
+// A connection shorter than this was refused rather than lost; the pause
+// after it starts at the first value and doubles up to the last.
+constexpr std::int64_t kRefusedConnectionMs = 10000;
+constexpr std::int64_t kFirstRefusalPauseMs = 1000;
+constexpr std::int64_t kLongestRefusalPauseMs = 60000;
+
+// The end of the running presenceThread; main thread only.
+std::shared_ptr<ThreadEnd> presenceThreadEnd;
 
 // One run of the presence thread. States: Searching (OpenDiscordPipe),
 // Pausing, Handshaking, Announcing, Watching; Stopped when presenceRunning is
@@ -43,8 +52,17 @@ class PresenceClient {
         Pause(kHandshakeFailedPauseSteps);
         continue;
       }
+      const std::int64_t openedAtMs = system_.SteadyMs();
       Serve(*pipe);
-      // A lost connection is searched for again at once.
+      pipe.reset();
+      // A lost connection is searched for again at once; a refused one only
+      // after a pause, or Discord would be asked again as fast as it answers.
+      if (system_.SteadyMs() - openedAtMs >= kRefusedConnectionMs) {
+        refusalPauseMs_ = kFirstRefusalPauseMs;
+      } else {
+        Pause(static_cast<int>(refusalPauseMs_ / kPollStepMs));
+        refusalPauseMs_ = std::min(refusalPauseMs_ * 2, kLongestRefusalPauseMs);
+      }
     }
   }
 
@@ -105,10 +123,23 @@ class PresenceClient {
 
   DiscordIpcSystem& system_;
   const std::uint32_t processId_;
+  std::int64_t refusalPauseMs_ = kFirstRefusalPauseMs;
 };
 
 }  // namespace
 
 void RunDiscordRpc(DiscordIpcSystem& system, std::uint32_t processId) {
   PresenceClient(system, processId).Run();
+}
+
+void StartPresenceThread(void (*entry)()) {
+  if (!presenceRunning.exchange(true))
+    presenceThreadEnd = StartWithEnd(presenceThread, entry);
+}
+
+bool StopPresenceThread(std::chrono::milliseconds bound) {
+  presenceRunning.exchange(false);
+  const bool joined = JoinWithin(presenceThread, presenceThreadEnd, bound);
+  presenceThreadEnd.reset();
+  return joined;
 }

@@ -40,6 +40,12 @@ struct FakeConnection {
   bool broken = false;  // the server end is gone: every call fails
   bool failWrites = false;
   bool failReads = false;
+  // The server stopped reading: a write waits out the client's time-out, as
+  // a full pipe makes it, and breaks the pipe.
+  bool stalled = false;
+  // Discord refusing the client: its CLOSE frame can still be read, then
+  // the pipe is gone.
+  bool closeWhenDrained = false;
   bool ready = false;
   std::string inbound;  // sent by the server, not read yet
   std::vector<std::int64_t> peeksAtMs;
@@ -62,6 +68,9 @@ class FakeDiscordIpc final : public DiscordIpcSystem {
   std::set<int> listening;                 // indices that open
   std::optional<std::int64_t> readyAfterMs;  // none: the server never answers
   bool refuseWrites = false;               // from the first write, the handshake
+  // Closes the pipe after answering the handshake with CLOSE 4000, as Discord
+  // does for an application id it does not know.
+  bool refuseClientId = false;
 
   // Clock.
   std::int64_t now() const { return now_; }
@@ -89,12 +98,19 @@ class FakeDiscordIpc final : public DiscordIpcSystem {
   // DiscordIpcSystem:
   std::unique_ptr<DiscordPipe> OpenPipe(const std::wstring& name) override;
   std::int64_t UnixTimeSeconds() override { return kEpochSeconds + now_ / 1000; }
+  std::int64_t SteadyMs() override { return now_; }
   void SleepMs(std::uint32_t ms) override {
     sleeps.push_back(ms);
     now_ += ms;
     RunDueActions();
     if (onEverySleep)
       onEverySleep();
+  }
+
+  // Time passing inside a blocking call, not in a sleep.
+  void Elapse(std::int64_t ms) {
+    now_ += ms;
+    RunDueActions();
   }
 
   void RunDueActions() {
@@ -122,7 +138,11 @@ class FakePipe final : public DiscordPipe {
 
   bool Write(const std::string& bytes) override {
     FakeConnection& c = *connection_;
-    if (c.broken || c.failWrites || bytes.size() < 8)
+    if (c.stalled && !c.broken) {
+      system_.Elapse(kPipeOperationTimeoutMs);
+      c.broken = true;
+    }
+    if (c.broken || c.closeWhenDrained || c.failWrites || bytes.size() < 8)
       return false;
     std::uint32_t header[2] = {};
     for (int i = 0; i < 8; ++i)
@@ -131,7 +151,10 @@ class FakePipe final : public DiscordPipe {
         {system_.now(), c.number, header[0], header[1], bytes.substr(8), c.ready});
     if (system_.onFrame)
       system_.onFrame(system_.received.back());
-    if (header[0] == kOpHandshake && system_.readyAfterMs) {
+    if (header[0] == kOpHandshake && system_.refuseClientId) {
+      c.inbound += RawFrame(2, "{\"code\":4000,\"message\":\"Invalid Client ID\"}");
+      c.closeWhenDrained = true;
+    } else if (header[0] == kOpHandshake && system_.readyAfterMs) {
       std::weak_ptr<FakeConnection> weak = connection_;
       system_.At(system_.now() + *system_.readyAfterMs, [weak] {
         if (auto live = weak.lock()) {
@@ -147,7 +170,7 @@ class FakePipe final : public DiscordPipe {
 
   std::optional<std::uint32_t> BytesAvailable() override {
     connection_->peeksAtMs.push_back(system_.now());
-    if (connection_->broken)
+    if (connection_->broken || (connection_->closeWhenDrained && connection_->inbound.empty()))
       return std::nullopt;
     return static_cast<std::uint32_t>(connection_->inbound.size());
   }

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <tlhelp32.h>
 
@@ -154,10 +156,25 @@ TEST_F(LauncherBridgeTest, AccountsRoundTripThroughTheRealStore) {
   EXPECT_EQ(Answer("acc:add:carol|a|b c+d%2B"), "");
   EXPECT_EQ(Answer("acc:getpass:carol"), "a|b c d+") << "all behind the first bar, decoded";
   EXPECT_EQ(Answer("acc:del:alice"), "");
+  EXPECT_EQ(Answer("acc:del:nobody"), "");
   EXPECT_EQ(Answer("acc:list"), R"([{"u":"b|ob"},{"u":"carol"}])");
   // A name the page could never name again is refused, and nothing changes.
   ExpectFailure("acc:add:%FF|pw", "user name is not valid UTF-8");
   EXPECT_EQ(Answer("acc:list"), R"([{"u":"b|ob"},{"u":"carol"}])");
+}
+
+// The page must not believe a login was kept that is gone on the next start.
+// A folder where the store's file belongs makes every save fail.
+TEST_F(LauncherBridgeTest, ALoginThatCannotBeSavedIsAnsweredWithAFailure) {
+  ASSERT_TRUE(dir_.MakeFolder(L"accounts.dat"));
+  ExpectFailure("acc:add:alice|pw", "the logins could not be saved");
+  ExpectFailure("acc:del:alice", "the logins could not be saved");
+  // Forms that store nothing succeed as ever.
+  EXPECT_EQ(Answer("acc:add:nobar"), "");
+  EXPECT_EQ(Answer("acc:add:|empty-user"), "");
+  EXPECT_EQ(Answer("acc:list"), "[]");
+  EXPECT_EQ(GetFileAttributesW(dir_.PathOf(L"accounts.dat").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+            static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
 }
 
 // Links go to the system's handler for https (a recording stand-in here);
@@ -265,6 +282,94 @@ TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
   const auto copyCode = copy.WaitForExit();
   ASSERT_TRUE(copyCode.has_value());
   EXPECT_EQ(*copyCode, 0);
+}
+
+// The launcher's processes and their top-level windows, once none is starting
+// or ending any more.
+struct LauncherCount {
+  std::size_t processes = 0;
+  std::size_t windows = 0;
+};
+LauncherCount CountLaunchers() {
+  LauncherCount count;
+  for (unsigned long id : e2e::FindProcessIds(e2e::FileNameOf(LAUNCHER_EXE))) {
+    ++count.processes;
+    count.windows += e2e::TopLevelWindows(id).size();
+  }
+  return count;
+}
+
+// A double click on the page's button: the second request reaches the
+// launcher before its window is gone. One copy follows with one window, on an
+// empty cache, and the player's own files beside the launcher are untouched.
+// The copy, restarted in turn, hands over to its own copy.
+TEST_F(LauncherBridgeTest, ClearCacheAskedTwiceRestartsOnceAndKeepsThePlayersFiles) {
+  EXPECT_EQ(Answer("acc:add:alice|pw"), "");
+  const std::optional<std::string> accounts = dir_.ReadBytes(L"accounts.dat");
+  ASSERT_TRUE(accounts.has_value());
+  const std::string notes("notes\r\n\0\xFF", 9);
+  ASSERT_TRUE(dir_.WriteBytes(L"notes.txt", notes));
+  ASSERT_TRUE(dir_.WriteBytes(L"cache\\marker.bin", "stale"));
+
+  // The first is not waited for: both are on their way at once.
+  auto first = channel_.Query("app:clearcache", {}, false, e2e::Millis(0));
+  ASSERT_TRUE(first.ok());
+  const QueryRecord second = Ask("app:clearcache");
+  // Answered, or cancelled by the window's close when it came after it: never
+  // a failure, and never a second restart (below).
+  EXPECT_TRUE(second.state == QueryState::kSuccess || second.state == QueryState::kCanceled)
+      << second;
+  const auto firstNow = channel_.QueryStatus(first->query);
+  if (firstNow.ok()) {
+    EXPECT_EQ(firstNow->state, QueryState::kSuccess) << *firstNow;
+  }
+  const auto oldCode = launcher_.WaitForExit();
+  ASSERT_TRUE(oldCode.has_value()) << "the old launcher did not end";
+  EXPECT_EQ(*oldCode, 0);
+
+  unsigned long copyId = 0;
+  ASSERT_TRUE(e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(launcher_.id())) != 0; }))
+      << "no restarted copy";
+  e2e::Process copy;
+  ASSERT_TRUE(copy.Attach(copyId));
+  const auto window = e2e::WaitForTopLevelWindow(copyId);
+  ASSERT_TRUE(window.has_value()) << "the restarted copy opened no window";
+  // A second copy would have started with the first and would open its window
+  // about as soon; give it the time.
+  EXPECT_FALSE(e2e::PollUntil([] { return CountLaunchers().windows > 1; }, e2e::Millis(3000)))
+      << "a second launcher window opened";
+  const LauncherCount count = CountLaunchers();
+  EXPECT_EQ(count.processes, 1u);
+  EXPECT_EQ(count.windows, 1u);
+  EXPECT_FALSE(dir_.Exists(L"cache\\marker.bin"));
+  EXPECT_EQ(dir_.ReadBytes(L"accounts.dat"), accounts);
+  EXPECT_EQ(dir_.ReadBytes(L"notes.txt"), notes);
+
+  e2e::PageChannel copyChannel;
+  ASSERT_TRUE(copyChannel.Connect(copy));
+  auto ready = copyChannel.WaitReady();
+  ASSERT_TRUE(ready.ok() && *ready) << "the copy's page never got cefQuery";
+  auto again = copyChannel.Query("acc:getpass:alice");
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again->responses, std::vector<std::string>{"pw"});
+  again = copyChannel.Query("app:clearcache");
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again->state, QueryState::kSuccess) << *again;
+  const auto copyCode = copy.WaitForExit();
+  ASSERT_TRUE(copyCode.has_value()) << "the restarted copy did not restart";
+  EXPECT_EQ(*copyCode, 0);
+  unsigned long nextId = 0;
+  ASSERT_TRUE(e2e::PollUntil([&] { return (nextId = OtherLauncherProcess(copyId)) != 0; }))
+      << "the restarted copy started no copy of its own";
+  e2e::Process next;
+  ASSERT_TRUE(next.Attach(nextId));
+  const auto nextWindow = e2e::WaitForTopLevelWindow(nextId);
+  ASSERT_TRUE(nextWindow.has_value()) << "its copy opened no window: the lock was not handed over";
+  EXPECT_EQ(CountLaunchers().windows, 1u);
+  e2e::PostClose(nextWindow->handle);
+  const auto nextCode = next.WaitForExit();
+  ASSERT_TRUE(nextCode.has_value());
+  EXPECT_EQ(*nextCode, 0);
 }
 
 // Mute and unmute answer with the empty text, whatever the audio system can do.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <iostream>
 #include <string>
 
 #include "product_config.h"
@@ -46,6 +48,40 @@ TEST(LauncherPresenceTest, AnnouncesTheCardForItsOwnProcessAndEndsNormally) {
   EXPECT_EQ(*code, 0);
   for (const DiscordFrame& frame : discord.Frames())
     EXPECT_NE(frame.answer, DiscordAnswer::kClosed) << frame;
+}
+
+// A Discord that hangs: it takes the connection and never reads, so the
+// launcher's writes fill its pipe. Closing the window must still end the
+// launcher, or its cache stays locked against the next start.
+TEST(LauncherPresenceTest, EndsAfterItsWindowClosesWhileDiscordHangs) {
+  e2e::FakeDiscord::Options hung;
+  hung.reads = false;
+  hung.buffer_size = 16;  // smaller than the handshake: its write cannot complete
+  e2e::FakeDiscord discord(hung);
+  ASSERT_TRUE(discord.Start());
+  e2e::TempDir dir;
+  ASSERT_TRUE(dir.IsValid()) << dir.error();
+  ASSERT_TRUE(dir.CopyProgramIn(LAUNCHER_EXE));
+  e2e::Process launcher;
+  ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
+
+  const auto window = e2e::WaitForTopLevelWindow(
+      launcher.id(), [](const e2e::WindowInfo& w) { return w.class_name != L"#32770"; });
+  ASSERT_TRUE(window.has_value()) << "no main window";
+  // Past the first handshake, which is then stuck in the full pipe.
+  ::Sleep(1500);
+  const auto closedAt = std::chrono::steady_clock::now();
+  e2e::PostClose(window->handle);
+  // Nominally within about a second: the stuck write gives up after 1 s, and
+  // the launcher waits for its presence thread 2 s at most. 10 s is slack.
+  const auto code = launcher.WaitForExit(e2e::Millis(10000));
+  ASSERT_TRUE(code.has_value()) << "the launcher is still running after its window closed";
+  EXPECT_EQ(*code, 0);
+  std::cout << "[ measure  ] ended "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - closedAt)
+                   .count()
+            << " ms after the close" << std::endl;
 }
 
 }  // namespace

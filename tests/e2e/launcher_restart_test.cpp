@@ -128,6 +128,50 @@ TEST_F(LauncherRestartTest, NewCopyWaitsForTheOldOneAndClearsTheCacheBeforeItsWi
   EXPECT_EQ(*copyCode, 0);
 }
 
+// Two copies restarting one folder at once (two launchers there, or a restart
+// asked for twice): whichever comes second ends at once, with 0 and without a
+// window, and leaves the cache to the other, which opens the one window.
+TEST_F(LauncherRestartTest, OfTwoCopiesRestartingOneFolderOneGivesWay) {
+  e2e::Process old;
+  ASSERT_TRUE(old.Start(exe_, {}, dir_.path()));
+  const auto oldWindow = e2e::WaitForTopLevelWindow(old.id(), IsMainWindow);
+  ASSERT_TRUE(oldWindow.has_value()) << "the first launcher opened no window";
+  for (const wchar_t* marker : kMarkers)
+    ASSERT_TRUE(dir_.WriteBytes(marker, "entry"));
+
+  const std::wstring restart = L"--zlm-restart=" + std::to_wstring(old.id());
+  e2e::Process copies[2];
+  ASSERT_TRUE(copies[0].Start(exe_, restart, dir_.path()));
+  ASSERT_TRUE(copies[1].Start(exe_, restart, dir_.path()));
+
+  // Both would otherwise wait for the old launcher, which stays open.
+  const auto gaveWay = e2e::PollUntil([&]() -> std::optional<int> {
+    for (int i = 0; i < 2; ++i)
+      if (!copies[i].IsRunning())
+        return i;
+    return std::nullopt;
+  });
+  ASSERT_TRUE(gaveWay.has_value()) << "neither copy ended while the old launcher ran";
+  e2e::Process& loser = copies[*gaveWay];
+  e2e::Process& winner = copies[1 - *gaveWay];
+  EXPECT_EQ(loser.WaitForExit(), std::optional<int>(0));
+  EXPECT_TRUE(winner.IsRunning());
+  EXPECT_TRUE(AllMarkersLeft()) << "the cache was touched while the old launcher ran";
+
+  e2e::PostClose(oldWindow->handle);
+  ASSERT_TRUE(old.WaitForExit().has_value()) << "the old launcher did not end";
+  const auto window = e2e::WaitForTopLevelWindow(winner.id(), IsMainWindow);
+  ASSERT_TRUE(window.has_value()) << "the remaining copy opened no window";
+  EXPECT_FALSE(AnyMarkerLeft());
+  std::size_t windows = 0;
+  for (unsigned long id : e2e::FindProcessIds(e2e::FileNameOf(exe_)))
+    windows += e2e::TopLevelWindows(id).size();
+  EXPECT_EQ(windows, 1u);
+
+  e2e::PostClose(window->handle);
+  EXPECT_EQ(winner.WaitForExit(), std::optional<int>(0));
+}
+
 TEST_F(LauncherRestartTest, ASubProcessCopyNeverClearsTheCache) {
   ASSERT_NO_FATAL_FAILURE(FillCache());
   e2e::Process renderer;

@@ -26,4 +26,14 @@ TEST(StoreLockNameTest, NameIsSessionLocalShortAndDiffersBetweenPaths) {
   EXPECT_NE(StoreLockName(u"C:\\GAMES\\ZELMORA\\ACCOUNTS.DA"), name);
 }
 
+// The restart lock of an install folder and the store lock of a file in it
+// are different objects: the prefix keeps them apart, the hash is the same.
+TEST(StoreLockNameTest, APrefixNamesAnotherLockOfTheSamePath) {
+  const std::u16string_view folder = u"C:\\GAMES\\ZELMORA";
+  const std::string restart = PathLockName("Local\\zlm-restart-", folder);
+  EXPECT_EQ(restart, "Local\\zlm-restart-" + StoreLockName(folder).substr(19));
+  EXPECT_NE(restart, StoreLockName(folder));
+  EXPECT_EQ(PathLockName("", folder).size(), 16u);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -133,17 +134,17 @@ TEST_F(DiscordRpcTest, ChangesWithinOnePassAreSentOnceWithTheLatestText) {
 TEST_F(DiscordRpcTest, ReconnectsAtOnceAfterTheServerBreaksThePipeWithTheSameStartTime) {
   fake_.listening = {0};
   fake_.readyAfterMs = 200;
-  fake_.At(8050, [this] { fake_.connections.at(0)->broken = true; });
-  fake_.StopAt(9000);
+  fake_.At(12050, [this] { fake_.connections.at(0)->broken = true; });
+  fake_.StopAt(13000);
   Run();
 
   ASSERT_EQ(fake_.connections.size(), 2u);
-  EXPECT_EQ(fake_.connections[0]->closedAtMs, 8200);  // the first watch pass after the break
+  EXPECT_EQ(fake_.connections[0]->closedAtMs, 12200);  // the first watch pass after the break
   std::vector<std::pair<std::int64_t, std::uint32_t>> frames;
   for (const ReceivedFrame& f : fake_.received)
     frames.emplace_back(f.atMs, f.opcode);
   EXPECT_EQ(frames, (std::vector<std::pair<std::int64_t, std::uint32_t>>{
-                        {0, kOpHandshake}, {200, kOpFrame}, {8200, kOpHandshake}, {8400, kOpFrame}}));
+                        {0, kOpHandshake}, {200, kOpFrame}, {12200, kOpHandshake}, {12400, kOpFrame}}));
   const auto activities = fake_.ReceivedWith(kOpFrame);
   EXPECT_EQ(ActivityOf(activities[0])["timestamps"]["start"], FakeDiscordIpc::kEpochSeconds);
   EXPECT_EQ(ActivityOf(activities[1])["timestamps"]["start"], FakeDiscordIpc::kEpochSeconds);
@@ -161,6 +162,134 @@ TEST_F(DiscordRpcTest, AFailedHandshakeWriteClosesThePipeAndPausesTwoSeconds) {
   EXPECT_EQ(fake_.opened[1].first, 2000);
   EXPECT_EQ(fake_.opened[2].first, 4000);
   EXPECT_EQ(fake_.connections[0]->closedAtMs, 0);
+}
+
+std::vector<std::int64_t> HandshakeTimes(const FakeDiscordIpc& fake) {
+  std::vector<std::int64_t> times;
+  for (const ReceivedFrame& f : fake.ReceivedWith(kOpHandshake))
+    times.push_back(f.atMs);
+  return times;
+}
+
+// Discord closes the pipe right after the handshake when it does not know the
+// application id; asking again at once would loop as fast as it answers.
+TEST_F(DiscordRpcTest, RefusedConnectionsArePausedLongerEachTimeUpToAMinute) {
+  fake_.listening = {0};
+  fake_.refuseClientId = true;
+  fake_.StopAt(250000);
+  Run();
+
+  // Pauses of 1, 2, 4, 8, 16, 32, 60, 60 s between the connections.
+  EXPECT_EQ(HandshakeTimes(fake_), (std::vector<std::int64_t>{0, 1000, 3000, 7000, 15000, 31000,
+                                                              63000, 123000, 183000, 243000}));
+  for (const auto& connection : fake_.connections)
+    EXPECT_EQ(connection->closedAtMs, HandshakeTimes(fake_)[connection->number - 1]);
+  for (std::uint32_t sleep : fake_.sleeps)
+    EXPECT_EQ(sleep, kPollStepMs);
+  EXPECT_EQ(g_trace[0], "DiscordRpc: handshake yaniti={\"code\":4000,\"message\":\"Invalid Client ID\"}");
+}
+
+TEST_F(DiscordRpcTest, AConnectionThatLastedStartsThePausesAgainFromOneSecond) {
+  fake_.listening = {0};
+  fake_.refuseClientId = true;
+  // The fourth connection is accepted, and lost after 14 s.
+  fake_.At(6000, [this] { fake_.refuseClientId = false; });
+  fake_.At(20050, [this] {
+    fake_.refuseClientId = true;
+    fake_.connections.at(3)->broken = true;
+  });
+  fake_.StopAt(25000);
+  Run();
+
+  EXPECT_EQ(HandshakeTimes(fake_),
+            (std::vector<std::int64_t>{0, 1000, 3000, 7000, 21000, 22000, 24000}));
+}
+
+TEST_F(DiscordRpcTest, AStopDuringARefusalPauseEndsItWithinOneStep) {
+  fake_.listening = {0};
+  fake_.refuseClientId = true;
+  fake_.StopAt(40050);  // in the 32 s pause
+  const std::int64_t returned = Run();
+  EXPECT_LE(returned - 40050, 100);
+}
+
+// A server that stops reading: the write that fills its pipe times out and
+// the pipe counts as broken; the client closes it and connects again.
+TEST_F(DiscordRpcTest, AWriteThatTimesOutBreaksTheConnection) {
+  fake_.listening = {0};
+  fake_.readyAfterMs = 200;
+  fake_.At(12050, [this] {
+    fake_.connections.at(0)->stalled = true;
+    SetPresenceText("Arena", "");
+  });
+  fake_.StopAt(15000);
+  Run();
+
+  ASSERT_EQ(fake_.connections.size(), 2u);
+  // The write at 12200 gave up at 13200; the next watch pass saw the break.
+  EXPECT_EQ(fake_.connections[0]->closedAtMs, 14200);
+  EXPECT_EQ(HandshakeTimes(fake_), (std::vector<std::int64_t>{0, 14200}));
+
+  // A stop that comes while the write waits is seen as soon as it gives up.
+  FakeDiscordIpc stopped;
+  stopped.listening = {0};
+  stopped.readyAfterMs = 200;
+  stopped.At(12050, [&stopped] {
+    stopped.connections.at(0)->stalled = true;
+    SetPresenceText("Kule", "");
+  });
+  stopped.StopAt(12700);
+  presenceRunning.exchange(true);
+  RunDiscordRpc(stopped, kPid);
+  EXPECT_EQ(stopped.now(), 13200);
+  EXPECT_TRUE(stopped.connections.at(0)->closed);
+}
+
+// A thread that never returns must not keep the launcher from ending.
+TEST(PresenceThreadStopTest, WaitsForTheThreadAtMostTheBoundThenLeavesItBehind) {
+  static std::atomic<bool> release{false};
+  static std::atomic<bool> ended{false};
+  const struct {
+    const char* name;
+    void (*entry)();
+    bool joined;
+  } cases[] = {
+      {"returns when stopped",
+       [] {
+         while (presenceRunning.load())
+           std::this_thread::sleep_for(std::chrono::milliseconds(10));
+         ended.exchange(true);
+       },
+       true},
+      {"stuck",
+       [] {
+         while (!release.load())
+           std::this_thread::sleep_for(std::chrono::milliseconds(10));
+         ended.exchange(true);
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    release.exchange(false);
+    ended.exchange(false);
+    StartPresenceThread(c.entry);
+    ASSERT_TRUE(presenceRunning.load());
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_EQ(StopPresenceThread(std::chrono::milliseconds(300)), c.joined);
+    const auto waited = std::chrono::steady_clock::now() - before;
+    EXPECT_FALSE(presenceThread.joinable());
+    EXPECT_FALSE(presenceRunning.load());
+    EXPECT_EQ(ended.load(), c.joined);
+    // The bound itself when stuck; slack only for a slow machine.
+    EXPECT_LT(waited, std::chrono::seconds(5));
+    if (!c.joined) {
+      EXPECT_GE(waited, std::chrono::milliseconds(300));
+    }
+    release.exchange(true);
+    while (!ended.load())
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 // A Discord still checking the application id drops commands until its READY;

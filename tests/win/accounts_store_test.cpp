@@ -135,7 +135,7 @@ TEST_F(AccountStoreTest, WithoutAFileTheStoreIsEmptyAndReadsCreateNothing) {
 }
 
 TEST_F(AccountStoreTest, AddsInInsertionOrderAndReplacesAPasswordInPlace) {
-  AddAccount("b", "1", path_);
+  EXPECT_TRUE(AddAccount("b", "1", path_));
   AddAccount("a", "2", path_);
   AddAccount("b", "3", path_);
 
@@ -172,7 +172,7 @@ TEST_F(AccountStoreTest, NamesAndPasswordsComeBackByteForByte) {
 }
 
 TEST_F(AccountStoreTest, DeletingAnAbsentUserCreatesTheProtectedEmptyList) {
-  DeleteAccount("nobody", path_);
+  EXPECT_TRUE(DeleteAccount("nobody", path_));
   EXPECT_EQ(StoredPlaintext(), "");
   EXPECT_EQ(AccountsListJson(path_), "[]");
 }
@@ -279,8 +279,9 @@ TEST_F(AccountStoreTest, AStoreThatCannotBeReadIsNeverOverwritten) {
     const e2e::ScopedFileHandle locked = HoldOpen(path_, 0, OPEN_EXISTING);
     ASSERT_TRUE(locked.IsValid()) << e2e::LastErrorText();
     EXPECT_EQ(AccountsListJson(path_), "[]");
-    AddAccount("v", "q", path_);
-    DeleteAccount("u", path_);
+    EXPECT_FALSE(AddAccount("v", "q", path_));
+    EXPECT_FALSE(DeleteAccount("u", path_));
+    EXPECT_FALSE(DeleteAccount("nobody", path_)) << "unread, so it may be stored";
   }
   EXPECT_EQ(StoredPlaintext(), "u|p\n");
   EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::wstring>{L"accounts.dat"});
@@ -291,12 +292,12 @@ TEST_F(AccountStoreTest, ASaveThatCannotWriteItsTemporaryFileLeavesTheStoreAsItW
   {
     const e2e::ScopedFileHandle locked = HoldOpen(TemporaryPathFor(path_), 0, CREATE_NEW);
     ASSERT_TRUE(locked.IsValid()) << e2e::LastErrorText();
-    AddAccount("v", "q", path_);
-    DeleteAccount("u", path_);
+    EXPECT_FALSE(AddAccount("v", "q", path_));
+    EXPECT_FALSE(DeleteAccount("u", path_));
     EXPECT_EQ(StoredPlaintext(), "u|p\n");
   }
   // The file left by the "other program" is taken over by the next save.
-  AddAccount("w", "r", path_);
+  EXPECT_TRUE(AddAccount("w", "r", path_));
   EXPECT_EQ(StoredPlaintext(), "u|p\nw|r\n");
   EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::wstring>{L"accounts.dat"});
 }
@@ -308,11 +309,27 @@ TEST_F(AccountStoreTest, ASaveThatCannotReplaceTheFileLeavesItAsItWasAndNoTempor
     const e2e::ScopedFileHandle held =
         HoldOpen(path_, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     ASSERT_TRUE(held.IsValid()) << e2e::LastErrorText();
-    AddAccount("v", "q", path_);
+    EXPECT_FALSE(AddAccount("v", "q", path_));
+    EXPECT_FALSE(DeleteAccount("u", path_));
+    EXPECT_TRUE(DeleteAccount("nobody", path_)) << "not stored, whether or not rewritten";
     EXPECT_EQ(GetAccountPassword("u", path_), "p");
     EXPECT_EQ(GetAccountPassword("v", path_), "");
   }
   EXPECT_EQ(StoredPlaintext(), "u|p\n");
+  EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::wstring>{L"accounts.dat"});
+}
+
+// A folder where the file should be: nothing can be read or saved, and every
+// change says so. The folder stays as it was.
+TEST_F(AccountStoreTest, AStorePathThatIsAFolderFailsEveryChange) {
+  ASSERT_TRUE(CreateDirectoryW(path_.c_str(), nullptr)) << e2e::LastErrorText();
+  ASSERT_TRUE(dir_.WriteBytes(L"accounts.dat\\inside", "player's"));
+
+  EXPECT_FALSE(AddAccount("u", "p", path_));
+  EXPECT_FALSE(DeleteAccount("u", path_));
+  EXPECT_FALSE(SaveAccounts(AccountList(), path_));
+  EXPECT_EQ(AccountsListJson(path_), "[]");
+  EXPECT_EQ(dir_.ReadBytes(L"accounts.dat\\inside"), "player's");
   EXPECT_EQ(NamesIn(dir_.path()), std::vector<std::wstring>{L"accounts.dat"});
 }
 

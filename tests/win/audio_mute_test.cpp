@@ -3,11 +3,13 @@
 // every reference taken is given back.
 
 #include "bridge/audio_mute.h"
+#include "bridge/session_mute_hold.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "e2e/support/wait.h"
@@ -187,6 +189,33 @@ TEST(SessionMuteHoldTest, ADeviceThatCannotReportNewSessionsStillGetsTheWalk) {
     EXPECT_EQ(audio.References(), references);
     EXPECT_EQ(ours->references(), kTestAndManager);
   }
+}
+
+// The launcher ends while the hold thread hangs in a call into the audio
+// service: stopping waits a bounded time, and the thread left behind still
+// ends cleanly once the call returns, on state of its own.
+TEST(SessionMuteHoldTest, StoppingAHungHoldWaitsAtMostTheBound) {
+  const HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(gate);
+  FakeAudio audio;
+  ComPtr<fake::Session> hung;
+  {
+    SessionMuteHold hold(OwnExeFileName(), audio.Source());
+    ASSERT_TRUE(hold.Start());
+    hung = audio.consoleSessions->OpenSession({GetCurrentProcessId(), true, true, true, gate});
+    ASSERT_TRUE(e2e::PollUntil([&] { return hung->muteCalls() == 1; }));
+
+    const DWORD before = GetTickCount();
+    EXPECT_FALSE(hold.Stop(std::chrono::milliseconds(300)));
+    const DWORD waited = GetTickCount() - before;
+    EXPECT_GE(waited, 250u);
+    EXPECT_LT(waited, 5000u);  // the bound; the rest is slack
+    EXPECT_EQ(audio.consoleSessions->registrations(), 1u);
+  }  // the hold is gone; its thread is not
+  SetEvent(gate);
+  EXPECT_TRUE(e2e::PollUntil([&] { return audio.consoleSessions->registrations() == 0; }));
+  EXPECT_TRUE(hung->muted());
+  CloseHandle(gate);
 }
 
 }  // namespace

@@ -366,6 +366,33 @@ TEST_F(CacheRestartWinTest, WaitsForTheOldProcessToEndBeforeClearing) {
   EXPECT_LT(took, std::chrono::milliseconds(5000));
 }
 
+// Two copies restarting one install (two old launchers, or one restart asked
+// for twice): the second must neither delete the cache the first is about to
+// use nor open a second window, and must not wait for anything first. A
+// mutex nests for the thread that holds it, so the second copy is a thread.
+TEST_F(CacheRestartWinTest, ASecondRestartingCopyOfTheFolderGivesWayAtOnce) {
+  ASSERT_TRUE(HandleRestartCacheClear(L"--zlm-restart=0"));
+  ASSERT_NO_FATAL_FAILURE(MakeCache());
+  StandInOldProcess old;
+  ASSERT_TRUE(old.IsValid());
+  const std::wstring line = L"--zlm-restart=" + std::to_wstring(old.id());
+
+  bool goesOn = true;
+  Clock::duration took{};
+  std::thread([&] {
+    const Clock::time_point start = Clock::now();
+    goesOn = HandleRestartCacheClear(line.c_str());
+    took = Clock::now() - start;
+  }).join();
+
+  EXPECT_FALSE(goesOn);
+  EXPECT_TRUE(Exists(In(L"Cache\\index-dir\\the-real-index")));
+  EXPECT_FALSE(old.HasEnded());
+  EXPECT_EQ(g_trace.size(), 1u) << "only the first copy cleared the cache";
+  // Not the 5 s wait for the old process; the margin is wide.
+  EXPECT_LT(took, std::chrono::milliseconds(2500));
+}
+
 TEST_F(CacheRestartWinTest, ClearsAnywayWhenTheOldProcessOutlivesTheWait) {
   ASSERT_NO_FATAL_FAILURE(MakeCache());
   StandInOldProcess old;
@@ -425,6 +452,19 @@ BOOL WINAPI CreateAndKeep(LPCWSTR application, LPWSTR commandLine, LPSECURITY_AT
   return TRUE;
 }
 
+// The copy as it starts: a thread of its own, since the lock nests for the
+// thread that holds it, then the real call.
+bool g_copyGoesOn = false;
+BOOL WINAPI StartCopyThatRestarts(LPCWSTR application, LPWSTR commandLine,
+                                  LPSECURITY_ATTRIBUTES processAttributes,
+                                  LPSECURITY_ATTRIBUTES threadAttributes, BOOL inherit, DWORD flags,
+                                  LPVOID environment, LPCWSTR folder, LPSTARTUPINFOW startup,
+                                  LPPROCESS_INFORMATION created) {
+  std::thread([] { g_copyGoesOn = HandleRestartCacheClear(L"--zlm-restart=0"); }).join();
+  return CreateAndKeep(application, commandLine, processAttributes, threadAttributes, inherit, flags,
+                       environment, folder, startup, created);
+}
+
 BOOL WINAPI FailToCreate(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES,
                          LPSECURITY_ATTRIBUTES, BOOL inherit, DWORD flags, LPVOID environment,
                          LPCWSTR folder, LPSTARTUPINFOW startup, LPPROCESS_INFORMATION) {
@@ -438,6 +478,7 @@ class ClearCacheAndRestartTest : public CacheRestartWinTest {
   void SetUp() override {
     CacheRestartWinTest::SetUp();
     g_create = CreateCall();
+    AllowAnotherRestartForTesting();
     g_restartJob = &job_;
     g_restartCopy = &copy_;
     // A message-only window: it receives posted messages and shows nothing.
@@ -513,6 +554,35 @@ TEST_F(ClearCacheAndRestartTest, KeepsTheWindowOpenWhenNoCopyCanStart) {
   ExpectTheRestartCall();
   EXPECT_FALSE(ClosePosted()) << "the launcher would close and nothing would take its place";
   EXPECT_EQ(g_trace, std::vector<std::string>{"ClearCacheAndRestart: CreateProcess basarisiz"});
+}
+
+// A double click sends the request twice before the window is gone: one copy
+// only. A copy that could not start does not count.
+TEST_F(ClearCacheAndRestartTest, StartsOneCopyHoweverOftenItIsAsked) {
+  ClearCacheAndRestart(window_, &FailToCreate);
+  ClearCacheAndRestart(window_, &CreateAndKeep);
+  ClearCacheAndRestart(window_, &CreateAndKeep);
+  ClearCacheAndRestart(window_, &FailToCreate);
+
+  EXPECT_EQ(g_create.count, 2);
+  EXPECT_TRUE(ClosePosted());
+  EXPECT_FALSE(ClosePosted()) << "closed twice";
+  ASSERT_TRUE(copy_.IsValid());
+  EXPECT_EQ(WaitForSingleObject(copy_.Get(), 30000), WAIT_OBJECT_0) << "the copy did not end";
+}
+
+// A restarted launcher holds its folder's restart lock; restarting again, it
+// must let its own copy have it, or no launcher would be left.
+TEST_F(ClearCacheAndRestartTest, ARestartedLauncherHandsItsLockToItsCopy) {
+  ASSERT_TRUE(HandleRestartCacheClear(L"--zlm-restart=0"));
+  g_copyGoesOn = false;
+
+  ClearCacheAndRestart(window_, &StartCopyThatRestarts);
+
+  EXPECT_TRUE(g_copyGoesOn) << "the copy found the lock held by the launcher it replaces";
+  EXPECT_TRUE(ClosePosted());
+  ASSERT_TRUE(copy_.IsValid());
+  EXPECT_EQ(WaitForSingleObject(copy_.Get(), 30000), WAIT_OBJECT_0) << "the copy did not end";
 }
 
 TEST_F(ClearCacheAndRestartTest, StartsNothingWithoutAWindowToClose) {

@@ -8,12 +8,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <ctime>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "presence/presence_text.h"
 #include "support/fake_discord.h"
+#include "support/scoped_handle.h"
 
 namespace {
 
@@ -129,6 +133,44 @@ TEST_F(DiscordPipeWinTest, ADiscordThatQuitsLeavesABrokenPipe) {
   server_.Stop();
   EXPECT_EQ(ReadFrameReply(*pipe_, *system_, 3000), kReplyPipeBroken);
   EXPECT_FALSE(WriteFrame(*pipe_, kOpFrame, BuildActivityJson(GetCurrentProcessId())));
+}
+
+// A server that takes the connection and then never reads: once its pipe is
+// full, a write waits for a reader that never comes.
+TEST(DiscordPipeWinStallTest, AWriteToAServerThatNeverReadsGivesUpAndBreaksThePipe) {
+  // Small buffers, and a frame far larger than any buffer, so that the write
+  // cannot complete however the system sizes the pipe.
+  e2e::ScopedFileHandle server(::CreateNamedPipeW(
+      DiscordPipeName(0).c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 16, 16, 0, nullptr));
+  ASSERT_TRUE(server.IsValid());
+  std::shared_ptr<DiscordIpcSystem> system = NewWin32DiscordIpc();
+  std::shared_ptr<DiscordPipe> pipe = OpenDiscordPipe(*system);
+  ASSERT_TRUE(pipe);
+  const std::string payload(1024 * 1024, 'x');
+
+  // On a thread of its own, so that a write that never returns fails the test
+  // instead of hanging it.
+  auto written = std::make_shared<std::promise<bool>>();
+  std::future<bool> result = written->get_future();
+  const auto before = std::chrono::steady_clock::now();
+  std::thread([pipe, payload, written] {
+    written->set_value(WriteFrame(*pipe, kOpFrame, payload));
+  }).detach();
+  ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+      << "the write is still waiting for the server";
+  const auto waited = std::chrono::steady_clock::now() - before;
+  EXPECT_FALSE(result.get());
+  // Nominally kPipeOperationTimeoutMs; the rest is slack for a slow machine.
+  EXPECT_GE(waited, std::chrono::milliseconds(kPipeOperationTimeoutMs - 50));
+  EXPECT_LT(waited, std::chrono::seconds(5));
+
+  // Broken from then on, without waiting again.
+  EXPECT_FALSE(pipe->BytesAvailable().has_value());
+  const auto again = std::chrono::steady_clock::now();
+  EXPECT_FALSE(WriteFrame(*pipe, kOpFrame, "{}"));
+  EXPECT_EQ(ReadFrameReply(*pipe, *system, 3000), kReplyPipeBroken);
+  EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::milliseconds(500));
 }
 
 }  // namespace

@@ -36,6 +36,9 @@ struct SessionTraits {
   bool reportsProcessId = true;  // GetProcessId fails when false
   bool hasControl2 = true;       // IAudioSessionControl2
   bool hasVolume = true;         // ISimpleAudioVolume
+  // When set, SetMute hangs until this event is signalled, as a call into an
+  // audio service that stopped answering.
+  HANDLE muteGate = nullptr;
 };
 
 class Session final : public ComObject<IAudioSessionControl2, ISimpleAudioVolume> {
@@ -43,6 +46,7 @@ class Session final : public ComObject<IAudioSessionControl2, ISimpleAudioVolume
   explicit Session(const SessionTraits& traits) : traits_(traits) {}
 
   bool muted() const { return muted_; }
+  int muteCalls() const { return muteCalls_; }
 
   // IAudioSessionControl methods:
   HRESULT STDMETHODCALLTYPE GetState(AudioSessionState*) override { return E_NOTIMPL; }
@@ -75,6 +79,9 @@ class Session final : public ComObject<IAudioSessionControl2, ISimpleAudioVolume
   HRESULT STDMETHODCALLTYPE SetMasterVolume(float, LPCGUID) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetMasterVolume(float*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID) override {
+    ++muteCalls_;
+    if (traits_.muteGate)
+      WaitForSingleObject(traits_.muteGate, INFINITE);
     muted_ = mute != FALSE;
     return S_OK;
   }
@@ -96,6 +103,7 @@ class Session final : public ComObject<IAudioSessionControl2, ISimpleAudioVolume
 
   const SessionTraits traits_;
   std::atomic<bool> muted_{false};
+  std::atomic<int> muteCalls_{0};
 };
 
 // A list as Core Audio hands it out: the sessions at the time it was made. A

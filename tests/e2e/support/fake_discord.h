@@ -54,6 +54,10 @@ class FakeDiscord {
     int index = 0;  // \\.\pipe\discord-ipc-<index>
     // Discord checks the application id over the network before READY.
     Millis ready_delay{250};
+    // False: a hung server, which takes each connection and never reads from
+    // it, with pipe buffers of |buffer_size| bytes so that it fills at once.
+    bool reads = true;
+    std::uint32_t buffer_size = 64 * 1024;
   };
 
   FakeDiscord() : FakeDiscord(Options{}) {}

@@ -15,11 +15,12 @@ namespace {
 constexpr DWORD kPipeBuffer = 64 * 1024;
 constexpr DWORD kWriteWaitMs = 5000;
 
-HANDLE NewInstance(const std::wstring& name) {
-  // Byte mode and a 64 KiB buffer each way, as Node's pipes (and so Discord's) have.
+HANDLE NewInstance(const std::wstring& name, DWORD buffer) {
+  // Byte mode and by default a 64 KiB buffer each way, as Node's pipes (and
+  // so Discord's) have.
   return ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                             PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT,
-                            PIPE_UNLIMITED_INSTANCES, kPipeBuffer, kPipeBuffer, 0, nullptr);
+                            PIPE_UNLIMITED_INSTANCES, buffer, buffer, 0, nullptr);
 }
 
 // Ends an overlapped operation that may still run, so its buffer and event
@@ -67,7 +68,7 @@ testing::AssertionResult FakeDiscord::Start() {
     return testing::AssertionFailure() << "no stop event";
   ::ResetEvent(stop_.Get());
   // The first instance exists before Start returns: a client may look at once.
-  const HANDLE instance = NewInstance(pipe_name());
+  const HANDLE instance = NewInstance(pipe_name(), options_.buffer_size);
   if (instance == INVALID_HANDLE_VALUE)
     return testing::AssertionFailure() << "cannot create discord-ipc-" << options_.index << ": "
                                        << LastErrorText();
@@ -136,7 +137,7 @@ void FakeDiscord::Listen(HANDLE instance) {
       return;
     // The next instance listens before this one is served, so a client that
     // reconnects at once finds the pipe, as with the real server.
-    ScopedFileHandle next(NewInstance(pipe_name()));
+    ScopedFileHandle next(NewInstance(pipe_name(), options_.buffer_size));
     if (client) {
       std::lock_guard<std::mutex> lock(mutex_);
       connections_.emplace_back(&FakeDiscord::Serve, this, pipe.Release(), next_connection_++);
@@ -171,6 +172,10 @@ void FakeDiscord::Serve(HANDLE instance, int connection) {
   bool ready_pending = false;
   Clock::time_point ready_at;
   std::string buffer(kPipeBuffer, '\0');
+  if (!options_.reads) {
+    ::WaitForSingleObject(stop_.Get(), INFINITE);
+    return;
+  }
 
   for (;;) {
     OVERLAPPED overlapped = {};
