@@ -261,6 +261,23 @@ unsigned long OtherLauncherProcess(unsigned long except) {
   return found;
 }
 
+// The copy that a restarting launcher `oldId` started, attached in `copy`, and
+// its window once it has one.
+std::optional<e2e::WindowInfo> RestartedCopy(unsigned long oldId, e2e::Process& copy) {
+  unsigned long copyId = 0;
+  if (!e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(oldId)) != 0; })) {
+    ADD_FAILURE() << "launcher " << oldId << " started no copy";
+    return std::nullopt;
+  }
+  if (!copy.Attach(copyId)) {
+    ADD_FAILURE() << "the copy " << copyId << " could not be opened";
+    return std::nullopt;
+  }
+  auto window = e2e::WaitForTopLevelWindow(copyId);
+  if (!window) ADD_FAILURE() << "the restarted copy opened no window";
+  return window;
+}
+
 TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
   ASSERT_TRUE(dir_.WriteBytes(L"cache\\marker.bin", "stale"));
   // The answer is sent before the restart starts; the page hears it.
@@ -269,15 +286,11 @@ TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
   ASSERT_TRUE(oldCode.has_value()) << "the old launcher did not end";
   EXPECT_EQ(*oldCode, 0);
 
-  unsigned long copyId = 0;
-  ASSERT_TRUE(e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(launcher_.id())) != 0; }))
-      << "no restarted copy";
   e2e::Process copy;
-  ASSERT_TRUE(copy.Attach(copyId));
-  const auto window = e2e::WaitForTopLevelWindow(copyId);
-  ASSERT_TRUE(window.has_value()) << "the restarted copy opened no window";
+  const auto window = RestartedCopy(launcher_.id(), copy);
+  ASSERT_TRUE(window.has_value());
   EXPECT_FALSE(dir_.Exists(L"cache\\marker.bin"));
-  EXPECT_EQ(e2e::TopLevelWindows(copyId).size(), 1u);
+  EXPECT_EQ(e2e::TopLevelWindows(copy.id()).size(), 1u);
   e2e::PostClose(window->handle);
   const auto copyCode = copy.WaitForExit();
   ASSERT_TRUE(copyCode.has_value());
@@ -327,13 +340,9 @@ TEST_F(LauncherBridgeTest, ClearCacheAskedTwiceRestartsOnceAndKeepsThePlayersFil
   ASSERT_TRUE(oldCode.has_value()) << "the old launcher did not end";
   EXPECT_EQ(*oldCode, 0);
 
-  unsigned long copyId = 0;
-  ASSERT_TRUE(e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(launcher_.id())) != 0; }))
-      << "no restarted copy";
   e2e::Process copy;
-  ASSERT_TRUE(copy.Attach(copyId));
-  const auto window = e2e::WaitForTopLevelWindow(copyId);
-  ASSERT_TRUE(window.has_value()) << "the restarted copy opened no window";
+  const auto window = RestartedCopy(launcher_.id(), copy);
+  ASSERT_TRUE(window.has_value());
   // A second copy would have started with the first and would open its window
   // about as soon; give it the time.
   EXPECT_FALSE(e2e::PollUntil([] { return CountLaunchers().windows > 1; }, e2e::Millis(3000)))
@@ -358,13 +367,9 @@ TEST_F(LauncherBridgeTest, ClearCacheAskedTwiceRestartsOnceAndKeepsThePlayersFil
   const auto copyCode = copy.WaitForExit();
   ASSERT_TRUE(copyCode.has_value()) << "the restarted copy did not restart";
   EXPECT_EQ(*copyCode, 0);
-  unsigned long nextId = 0;
-  ASSERT_TRUE(e2e::PollUntil([&] { return (nextId = OtherLauncherProcess(copyId)) != 0; }))
-      << "the restarted copy started no copy of its own";
   e2e::Process next;
-  ASSERT_TRUE(next.Attach(nextId));
-  const auto nextWindow = e2e::WaitForTopLevelWindow(nextId);
-  ASSERT_TRUE(nextWindow.has_value()) << "its copy opened no window: the lock was not handed over";
+  const auto nextWindow = RestartedCopy(copy.id(), next);
+  ASSERT_TRUE(nextWindow.has_value()) << "the lock was not handed over";
   EXPECT_EQ(CountLaunchers().windows, 1u);
   e2e::PostClose(nextWindow->handle);
   const auto nextCode = next.WaitForExit();

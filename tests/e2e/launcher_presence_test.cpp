@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "product_config.h"
@@ -19,14 +20,25 @@ namespace {
 using e2e::DiscordAnswer;
 using e2e::DiscordFrame;
 
+// A copy of the launcher in its own folder, started.
+void StartLauncher(e2e::TempDir& dir, e2e::Process& launcher) {
+  ASSERT_TRUE(dir.IsValid()) << dir.error();
+  ASSERT_TRUE(dir.CopyProgramIn(LAUNCHER_EXE));
+  ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
+}
+
+// Its main window: not a message box (class #32770) that a failure might show.
+std::optional<e2e::WindowInfo> MainWindow(const e2e::Process& launcher) {
+  return e2e::WaitForTopLevelWindow(
+      launcher.id(), [](const e2e::WindowInfo& w) { return w.class_name != L"#32770"; });
+}
+
 TEST(LauncherPresenceTest, AnnouncesTheCardForItsOwnProcessAndEndsNormally) {
   e2e::FakeDiscord discord;
   ASSERT_TRUE(discord.Start());
   e2e::TempDir dir;
-  ASSERT_TRUE(dir.IsValid()) << dir.error();
-  ASSERT_TRUE(dir.CopyProgramIn(LAUNCHER_EXE));
   e2e::Process launcher;
-  ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
+  ASSERT_NO_FATAL_FAILURE(StartLauncher(dir, launcher));
 
   const auto handshake = discord.WaitForFrame([](const DiscordFrame& f) { return f.opcode == 0; });
   ASSERT_TRUE(handshake) << "no handshake";
@@ -39,8 +51,7 @@ TEST(LauncherPresenceTest, AnnouncesTheCardForItsOwnProcessAndEndsNormally) {
   EXPECT_EQ(card->json["args"]["activity"]["details"], "Zelmora 5.5 PvP");
   EXPECT_EQ(card->json["args"]["activity"]["state"], "Oyunda");
 
-  const auto window = e2e::WaitForTopLevelWindow(
-      launcher.id(), [](const e2e::WindowInfo& w) { return w.class_name != L"#32770"; });
+  const auto window = MainWindow(launcher);
   ASSERT_TRUE(window.has_value()) << "no main window";
   e2e::PostClose(window->handle);
   const auto code = launcher.WaitForExit();
@@ -60,13 +71,10 @@ TEST(LauncherPresenceTest, EndsAfterItsWindowClosesWhileDiscordHangs) {
   e2e::FakeDiscord discord(hung);
   ASSERT_TRUE(discord.Start());
   e2e::TempDir dir;
-  ASSERT_TRUE(dir.IsValid()) << dir.error();
-  ASSERT_TRUE(dir.CopyProgramIn(LAUNCHER_EXE));
   e2e::Process launcher;
-  ASSERT_TRUE(launcher.Start(dir.PathOf(e2e::FileNameOf(LAUNCHER_EXE)), {}, dir.path()));
+  ASSERT_NO_FATAL_FAILURE(StartLauncher(dir, launcher));
 
-  const auto window = e2e::WaitForTopLevelWindow(
-      launcher.id(), [](const e2e::WindowInfo& w) { return w.class_name != L"#32770"; });
+  const auto window = MainWindow(launcher);
   ASSERT_TRUE(window.has_value()) << "no main window";
   // Past the first handshake, which is then stuck in the full pipe.
   ::Sleep(1500);
