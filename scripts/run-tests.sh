@@ -98,7 +98,7 @@ need js tests/js/package.json && run_suite js count_tap 900 npm --prefix tests/j
 # own prefix, display and server.
 says_what_runs x86 "$build/win/ZelmoraLauncher.exe"
 need x86 "$build/win/ZelmoraLauncher.exe" &&
-  run_suite x86 count_plain 900 env -u DISPLAY tests/x86/smoke.sh "$build"
+  run_suite x86 count_plain 1500 env -u DISPLAY tests/x86/smoke.sh "$build"
 
 echo "$total_pass passed, $total_fail failed"
 [ "$total_fail" -eq 0 ]
