@@ -299,11 +299,19 @@ window_appears() {
 # started and takes the path of an RPC exception (0x6ba); under qemu 7.2 the
 # unwind of that exception now and then lands in another thread of the same
 # process, which then dies (trap -1 in ntdll's call_thread_func).
+# Right after a new prefix, the service may not be known yet ("Could not get
+# handle to service"): net is asked again, a few times.
 start_rpcss() {
-  # Started, or already running (a later run's); anything else is told.
-  bounded "$(left 120)" "$wine32" net start RpcSs >"$scratch/rpcss.log" 2>&1 ||
-    grep -qi "already" "$scratch/rpcss.log" ||
-    echo "x86: net start RpcSs said: $(tr -d '\r' <"$scratch/rpcss.log" | head -n 2)"
+  local try
+  for try in 1 2 3 4; do
+    # Started, or already running (a later run's).
+    bounded "$(left 120)" "$wine32" net start RpcSs >"$scratch/rpcss.log" 2>&1 && return 0
+    grep -qi "already" "$scratch/rpcss.log" && return 0
+    echo "x86: net start RpcSs said: $(tr -d '\r' <"$scratch/rpcss.log" | head -n 2 | tr '\n' ' ')"
+    [ "$(left 400)" -ge 300 ] || break
+    sleep 10
+  done
+  echo "x86: going on without COM's service running"
 }
 
 # One run of the launcher, from its start to its exit, checked.
