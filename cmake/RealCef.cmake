@@ -5,7 +5,8 @@
 if(NOT EXISTS ${CEF_ROOT}/include/cef_app.h OR NOT EXISTS ${CEF_ROOT}/libcef_dll)
   if(CEF_ROOT STREQUAL ZLM_CEF2623_SDK)
     message(FATAL_ERROR "The CEF 2623 SDK is not at ${CEF_ROOT}: the project expects it beside "
-      "its folder (../shared/cef-sdk-2623). Clone the project there, or name the SDK with "
+      "its folder, or beside the repository it was cloned from (../shared/cef-sdk-2623). "
+      "Clone the project there, or name the SDK with "
       "-DZLM_CEF2623_SDK=<folder> and its library side with -DZLM_CEF2623_DLLSIDE=<folder>.")
   endif()
   message(FATAL_ERROR "CEF_ROOT=${CEF_ROOT} is not an unpacked CEF binary distribution")

@@ -7,7 +7,10 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
-sdk=$(cd "${CEF2623:-../shared/cef-sdk-2623}" 2>/dev/null && pwd)
+# By default the SDK that the build was configured with.
+CEF2623=${CEF2623:-$(sed -n 's/^ZLM_CEF2623_SDK:PATH=//p' "$build/win/CMakeCache.txt" 2>/dev/null)}
+CEF2623=${CEF2623:-../shared/cef-sdk-2623}
+sdk=$(cd "$CEF2623" 2>/dev/null && pwd)
 source scripts/pe-checks.sh
 
 # Every compile command of a launcher source (src/) names the SDK and no
@@ -24,7 +27,7 @@ sys.exit(1 if bad or not entries else 0)
 PY
 }
 
-check "the 2623 SDK is at ${CEF2623:-../shared/cef-sdk-2623}" test -f "$sdk/include/cef_app.h" || { finish; exit 1; }
+check "the 2623 SDK is at $CEF2623" test -f "$sdk/include/cef_app.h" || { finish; exit 1; }
 for tree in "$build/win" "$build/win64"; do
   [ -d "$tree" ] || continue
   exe="$tree/ZelmoraLauncher.exe"

@@ -261,12 +261,17 @@ unsigned long OtherLauncherProcess(unsigned long except) {
   return found;
 }
 
-// The copy that a restarting launcher `oldId` started, attached in `copy`, and
-// its window once it has one.
-std::optional<e2e::WindowInfo> RestartedCopy(unsigned long oldId, e2e::Process& copy) {
+// Waits for the restarting launcher `old` to end with 0, then attaches the copy
+// it started in `copy`; returns the copy's window once it has one.
+std::optional<e2e::WindowInfo> RestartedCopy(e2e::Process& old, e2e::Process& copy) {
+  const auto code = old.WaitForExit();
+  if (code != std::optional<int>(0)) {
+    ADD_FAILURE() << "the restarting launcher " << old.id() << " did not end with 0";
+    return std::nullopt;
+  }
   unsigned long copyId = 0;
-  if (!e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(oldId)) != 0; })) {
-    ADD_FAILURE() << "launcher " << oldId << " started no copy";
+  if (!e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(old.id())) != 0; })) {
+    ADD_FAILURE() << "launcher " << old.id() << " started no copy";
     return std::nullopt;
   }
   if (!copy.Attach(copyId)) {
@@ -282,12 +287,8 @@ TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
   ASSERT_TRUE(dir_.WriteBytes(L"cache\\marker.bin", "stale"));
   // The answer is sent before the restart starts; the page hears it.
   EXPECT_EQ(Answer("app:clearcache"), "");
-  const auto oldCode = launcher_.WaitForExit();
-  ASSERT_TRUE(oldCode.has_value()) << "the old launcher did not end";
-  EXPECT_EQ(*oldCode, 0);
-
   e2e::Process copy;
-  const auto window = RestartedCopy(launcher_.id(), copy);
+  const auto window = RestartedCopy(launcher_, copy);
   ASSERT_TRUE(window.has_value());
   EXPECT_FALSE(dir_.Exists(L"cache\\marker.bin"));
   EXPECT_EQ(e2e::TopLevelWindows(copy.id()).size(), 1u);
@@ -336,12 +337,8 @@ TEST_F(LauncherBridgeTest, ClearCacheAskedTwiceRestartsOnceAndKeepsThePlayersFil
   if (firstNow.ok()) {
     EXPECT_EQ(firstNow->state, QueryState::kSuccess) << *firstNow;
   }
-  const auto oldCode = launcher_.WaitForExit();
-  ASSERT_TRUE(oldCode.has_value()) << "the old launcher did not end";
-  EXPECT_EQ(*oldCode, 0);
-
   e2e::Process copy;
-  const auto window = RestartedCopy(launcher_.id(), copy);
+  const auto window = RestartedCopy(launcher_, copy);
   ASSERT_TRUE(window.has_value());
   // A second copy would have started with the first and would open its window
   // about as soon; give it the time.
@@ -364,11 +361,8 @@ TEST_F(LauncherBridgeTest, ClearCacheAskedTwiceRestartsOnceAndKeepsThePlayersFil
   again = copyChannel.Query("app:clearcache");
   ASSERT_TRUE(again.ok());
   EXPECT_EQ(again->state, QueryState::kSuccess) << *again;
-  const auto copyCode = copy.WaitForExit();
-  ASSERT_TRUE(copyCode.has_value()) << "the restarted copy did not restart";
-  EXPECT_EQ(*copyCode, 0);
   e2e::Process next;
-  const auto nextWindow = RestartedCopy(copy.id(), next);
+  const auto nextWindow = RestartedCopy(copy, next);
   ASSERT_TRUE(nextWindow.has_value()) << "the lock was not handed over";
   EXPECT_EQ(CountLaunchers().windows, 1u);
   e2e::PostClose(nextWindow->handle);
