@@ -4,14 +4,14 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all build native win win64 wine-tree cef2623 test run deps clean fuzz bench dist dist-standin
+.PHONY: all build native win cef2623 test run deps clean fuzz bench dist dist-standin
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-build: deps native win wine-tree
+build: deps native win
 
 native:
 	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZLM_SANITIZE=ON $(CMAKE_ARGS)
@@ -22,17 +22,7 @@ win:
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-i686.cmake $(CMAKE_ARGS)
 	cmake --build $(BUILD)/win -j $(JOBS)
 
-# The same sources for 64-bit Windows: the Windows suites run from this tree on
-# hosts that cannot execute 32-bit programs (scripts/wine-env.sh decides).
-win64:
-	cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-x86_64.cmake $(CMAKE_ARGS)
-	cmake --build $(BUILD)/win64 -j $(JOBS)
-
-wine-tree: deps
-	@source scripts/wine-env.sh $(BUILD) && [ "$$rig_tree" = win ] || $(MAKE) --no-print-directory win64
-
-# Checks that the launcher of the Windows trees is the build on the real 2623 SDK
+# Checks that the launcher is the build on the real 2623 SDK
 # (make test runs it as the cef2623 suite; CEF2623=<folder> names another copy).
 cef2623: win
 	@scripts/check-cef2623.sh $(BUILD)
@@ -47,17 +37,14 @@ dist:
 	@CEF_RUNTIME="$(CEF_RUNTIME)" scripts/make-dist.sh $(BUILD)/win $(BUILD)/dist
 
 # Test packages with the stand-in engine (no web renderer), named -standin, in
-# $(BUILD)/dist: of the 32-bit build, and of the 64-bit one where this host
-# cannot run 32-bit programs.
-dist-standin: deps win wine-tree
+# $(BUILD)/dist.
+dist-standin: deps win
 	@scripts/make-dist.sh --standin $(BUILD)/win $(BUILD)/dist
-	@source scripts/wine-env.sh $(BUILD) && [ "$$rig_tree" = win ] || \
-	  scripts/make-dist.sh --standin $(BUILD)/win64 $(BUILD)/dist
 
 test: build
 	@scripts/run-tests.sh $(BUILD)
 
-run: deps win wine-tree
+run: deps win
 	@scripts/run.sh $(BUILD)
 
 # Not part of `make test`: each target runs for FUZZ_SECONDS.
@@ -69,7 +56,7 @@ fuzz:
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
 
 # Not part of `make test`: every benchmark in bench/, under Wine.
-bench: deps win wine-tree
+bench: deps win
 	@bench/run.sh $(BUILD)
 
 clean:

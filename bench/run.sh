@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Runs every benchmark under Wine, from the Windows tree that this host can
-# execute (scripts/wine-env.sh), in the test prefix.
+# Runs every benchmark of the product's tree under 32-bit Wine
+# (scripts/wine-env.sh), in the test prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 source scripts/wine-env.sh "$build"
-trap rig_stop EXIT
+rig_enter bench/run.sh "$@"
+trap rig_exit EXIT
 rig_start_wineserver
 for bench in "$build/$rig_tree"/bench/*_bench.exe; do
   echo "== $bench"

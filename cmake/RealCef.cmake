@@ -33,28 +33,9 @@ if(NOT MSVC)
   target_compile_options(libcef_dll_wrapper PUBLIC -include ${ZLM_CMAKE_DIR}/cef_gcc_compat.h)
 endif()
 
-# libcef's import library. A distribution ships it for its own machine; the SDK
-# beside the project ships the 32-bit one and the export list, from which the
-# 64-bit build (hosts without a 32-bit user mode) makes its own.
-set(ZLM_CEF_DEF ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.def)
-if(CMAKE_SIZEOF_VOID_P EQUAL 8 AND EXISTS ${ZLM_CEF_DEF})
-  find_program(ZLM_DLLTOOL NAMES ${ZLM_MINGW_PREFIX}-dlltool REQUIRED)
-  set(ZLM_CEF_IMPLIB ${CMAKE_BINARY_DIR}/libcef_import/libcef.lib)
-  add_custom_command(OUTPUT ${ZLM_CEF_IMPLIB}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/libcef_import
-    COMMAND ${ZLM_DLLTOOL} -m i386:x86-64 -d ${ZLM_CEF_DEF} -l ${ZLM_CEF_IMPLIB}
-    DEPENDS ${ZLM_CEF_DEF}
-    COMMENT "Import library of libcef.dll for x86_64"
-    VERBATIM)
-  add_custom_target(libcef_import DEPENDS ${ZLM_CEF_IMPLIB})
-else()
-  set(ZLM_CEF_IMPLIB ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.lib)
-endif()
+# libcef's import library, as the distribution ships it (32-bit).
 add_library(libcef_lib STATIC IMPORTED)
-set_target_properties(libcef_lib PROPERTIES IMPORTED_LOCATION ${ZLM_CEF_IMPLIB})
-if(TARGET libcef_import)
-  add_dependencies(libcef_dll_wrapper libcef_import)
-endif()
+set_target_properties(libcef_lib PROPERTIES IMPORTED_LOCATION ${CEF_ROOT}/${ZLM_CEF_CONFIG}/libcef.lib)
 
 add_library(zlm_cef INTERFACE)
 target_link_libraries(zlm_cef INTERFACE libcef_dll_wrapper libcef_lib comctl32 rpcrt4 shlwapi)

@@ -28,13 +28,11 @@ PY
 }
 
 check "the 2623 SDK is at $CEF2623" test -f "$sdk/include/cef_app.h" || { finish; exit 1; }
-for tree in "$build/win" "$build/win64"; do
-  [ -d "$tree" ] || continue
-  exe="$tree/ZelmoraLauncher.exe"
-  check "$tree compiles the launcher against the 2623 SDK only" sources_on_sdk "$tree"
-  check "$exe imports libcef.dll" imports_dll "$exe" libcef.dll
-  check "$exe imports cef_v8value_create_function (the real renderer-side router)" \
-    imports_function "$exe" libcef.dll cef_v8value_create_function
-done
+tree="$build/win"
+exe="$tree/ZelmoraLauncher.exe"
+check "$tree compiles the launcher against the 2623 SDK only" sources_on_sdk "$tree"
+check "$exe imports libcef.dll" imports_dll "$exe" libcef.dll
+check "$exe imports cef_v8value_create_function (the real renderer-side router)" \
+  imports_function "$exe" libcef.dll cef_v8value_create_function
 check "the product tree $build/win is a PE32 GUI program for Intel 80386" is_gui_x86 "$build/win/ZelmoraLauncher.exe"
 finish

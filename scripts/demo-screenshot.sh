@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 source scripts/wine-env.sh "$build"
-trap rig_stop EXIT
+rig_enter scripts/demo-screenshot.sh "$@"
+trap rig_exit EXIT
 unset DISPLAY
 rig_start_xvfb
 rig_start_wineserver

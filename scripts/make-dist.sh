@@ -10,17 +10,15 @@
 #     Test packages with the stand-in engine, which runs the launcher's windows
 #     but has no web renderer: the tree's own libcef.dll, or the one of the
 #     runtime folder CEF_RUNTIME names when it is set. Their names say what they
-#     are, and the 64-bit tree (hosts that run only 64-bit programs) makes them too:
+#     are:
 #       ZelmoraLauncherSetup-<version>-standin.exe, ZelmoraLauncher-<version>-win32-standin.zip
-#       ZelmoraLauncherSetup-<version>-win64-standin.exe, ZelmoraLauncher-<version>-win64-standin.zip
 #
 # The libcef.dll to be packed is checked either way: a DLL for the launcher's
 # machine that exports every function the launcher imports from it, and the
 # stand-in's (which exports zlm_standin_engine) exactly when --standin is given.
 # The version is the project's (CMakeLists.txt), read from the tree's generated
-# product_config.h, which also feeds the launcher's version resource. The
-# installer's target (x86-unicode or amd64-unicode) follows the executable's
-# machine. Paths are taken from the project's root.
+# product_config.h, which also feeds the launcher's version resource. Paths
+# are taken from the project's root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -58,21 +56,16 @@ website=$(define_of ZLM_WEBSITE_URL)
 flash_version=$(sed -n 's/^inline constexpr char kFlashVersion\[\] = "\([0-9.]*\)";$/\1/p' src/app/config.h)
 [ -n "$flash_version" ] || die "no kFlashVersion in src/app/config.h"
 
+# The product is the 32-bit program: the Flash plug-in it loads and the texts
+# for players are 32-bit.
 case "$(file -b "$exe")" in
   "PE32 executable (GUI) Intel 80386"*) machine=i386; target=x86-unicode; flavour=win32 ;;
-  "PE32+ executable (GUI) x86-64"*) machine=x86-64; target=amd64-unicode; flavour=win64 ;;
-  *) die "$exe is not a Windows GUI program for x86 or x64" ;;
+  *) die "$exe is not a 32-bit Windows GUI program (build/win)" ;;
 esac
 if [ -n "$standin" ]; then
   kind=-standin
-  machine_tag=
-  [ "$flavour" = win32 ] || machine_tag=-$flavour
-  setup="ZelmoraLauncherSetup-$version$machine_tag-standin.exe"
+  setup="ZelmoraLauncherSetup-$version-standin.exe"
 else
-  # The product is the 32-bit program: the Flash plug-in it loads and the texts
-  # for players are 32-bit, and a 64-bit launcher refuses that plug-in.
-  [ "$flavour" = win32 ] ||
-    die "player packages are made from the 32-bit launcher (build/win); $exe is a 64-bit build, for tests only (make-dist.sh --standin)"
   kind=
   setup="ZelmoraLauncherSetup-$version.exe"
 fi

@@ -6,17 +6,18 @@ build=${1:-build}
 # A prefix of its own: the test rig's prefix keeps windows unmanaged for speed,
 # which a desktop with a window manager should not inherit.
 source scripts/wine-env.sh "$build"
+rig_enter scripts/run.sh "$@"
 export WINEPREFIX="$(cd "$build" && pwd)/$rig_prefix_name-run"
 exe="$build/$rig_tree/ZelmoraLauncher.exe"
-[ "$rig_tree" = win ] ||
-  echo "run: this host cannot run 32-bit programs, so the 64-bit build of the same sources runs instead."
-trap rig_stop EXIT
+trap rig_exit EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 if [ -z "${DISPLAY:-}" ]; then
   rig_start_xvfb
   echo "run: no \$DISPLAY, so the launcher runs on a private Xvfb at $DISPLAY."
   echo "run: take a screenshot with: DISPLAY=$DISPLAY import -window root shot.png"
 fi
-echo "run: starting $exe (close its window or press Ctrl+C to stop)"
+echo "run: starting $exe under 32-bit Wine ($(rig_emulator)); close its window or press Ctrl+C to stop"
 set +e
 "$rig_wine" "$exe"
 rc=$?

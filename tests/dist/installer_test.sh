@@ -4,16 +4,15 @@
 #    runtime whose libcef.dll is the stand-in engine's, is built for another
 #    machine, lacks functions the launcher imports, is no DLL, or is missing
 #    files; test packages (--standin) whose libcef.dll is not the stand-in's;
-#    player packages of the 64-bit build. None of them leaves a package;
+#    None of them leaves a package;
 #  - player packages of build/win with a made-up CEF 3.2623 runtime (a folder
 #    laid out like a binary distribution, whose libcef.dll is a small DLL that
 #    exports what the launcher imports): their names, a 32-bit GUI installer
 #    that needs no administrator rights and carries the launcher's version, and
 #    the zip's files, the runtime's beside the launcher;
-#  - test packages with the stand-in engine: their -standin names, per tree,
-#    the stand-in's libcef.dll and the readme's notice;
-#  - under Wine, in a fresh prefix of its own, with the -standin packages of the
-#    tree this host runs: a package with a runtime folder's files and locales
+#  - test packages with the stand-in engine: their -standin names, the
+#    stand-in's libcef.dll and the readme's notice;
+#  - under Wine, in a fresh prefix of its own, with the -standin packages: a package with a runtime folder's files and locales
 #    installed and uninstalled; silent installs to the default folder and to a
 #    /D= folder with spaces, the installed launcher, upgrades (over saved
 #    logins, while the launcher runs, while a file is held open, one whose
@@ -22,8 +21,6 @@
 #    that keep or remove the saved logins, and a player who upgrades while the
 #    launcher runs and lets setup close it, having read the welcome page that
 #    says the package holds a test engine.
-# Hosts that cannot execute 32-bit programs install the 64-bit -standin
-# package (build/win64); the log says which package ran.
 # Usage: installer_test.sh <build folder>. Uses $DISPLAY or starts an Xvfb.
 # Closes with "N passed, N failed".
 set -uo pipefail
@@ -31,6 +28,7 @@ cd "$(dirname "$0")/../.."
 build=${1:-build}
 source scripts/pe-checks.sh
 source scripts/wine-env.sh "$build"
+rig_enter tests/dist/installer_test.sh "$@"
 # Every make-dist run below names its runtime itself.
 unset CEF_RUNTIME
 
@@ -56,13 +54,6 @@ same_list() {  # expected actual (newline-separated lists)
 }
 packages_in() {  # folder: the packages in it
   find "$1" -maxdepth 1 \( -name '*.exe' -o -name '*.zip' \) -printf '%f\n' 2>/dev/null | LC_ALL=C sort
-}
-is_gui_x64() { file -b "$1" | grep -q '^PE32+ executable (GUI) x86-64'; }
-gui_for_tree() {  # tree exe: a GUI program for that tree's machine
-  case "$1" in
-    win) is_gui_x86 "$2" ;;
-    *) is_gui_x64 "$2" ;;
-  esac
 }
 manifest_as_invoker() {
   python3 tests/dist/win_files.py manifest "$1" | grep -q '<requestedExecutionLevel level="asInvoker"'
@@ -126,7 +117,6 @@ make_fixtures() {
     make_runtime "$scratch/cef-x64" "$fixtures/real64.dll" &&
     make_runtime "$scratch/cef-lacking" "$fixtures/lacking32.dll" &&
     make_runtime "$scratch/cef-text" "$fixtures/text.dll" &&
-    make_runtime "$scratch/cef-standin-$rig_tree" "$build/$rig_tree/libcef.dll" &&
     # A tree like build/win, but with CEF's libcef.dll beside the launcher.
     mkdir -p "$scratch/tree-real/generated" &&
     cp "$exe32" "$scratch/tree-real/" && cp "$fixtures/real32.dll" "$scratch/tree-real/libcef.dll" &&
@@ -150,9 +140,6 @@ refusals=(
   "test packages with a runtime of CEF's own|--standin|$scratch/cef-real|$build/win|cef-real/Release/libcef.dll is not the stand-in engine .*unset CEF_RUNTIME"
   "test packages of a tree whose libcef.dll is not the stand-in's|--standin||$scratch/tree-real|tree-real/libcef.dll is not the stand-in engine \(it does not export zlm_standin_engine\)"
 )
-# Hosts that run 32-bit programs need no 64-bit build.
-[ ! -f "$build/win64/ZelmoraLauncher.exe" ] || refusals+=(
-  "player packages of the 64-bit build||$scratch/cef-real|$build/win64|player packages are made from the 32-bit launcher")
 refused() {  # --standin-or-empty runtime tree pattern: make-dist fails, says why, leaves no package
   local out="$scratch/refused" log="$scratch/refused.log"
   rm -rf "$out"; mkdir -p "$out"
@@ -222,33 +209,26 @@ check "a runtime without snapshot_blob.bin: it stops with the reason and leaves 
 rm -rf "$player_out"
 
 # --- Test packages with the stand-in engine ----------------------------------------
-# tree | installer | zip
-standin_names=("win|ZelmoraLauncherSetup-$version-standin.exe|ZelmoraLauncher-$version-win32-standin.zip")
-if [ -f "$build/win64/ZelmoraLauncher.exe" ]; then
-  standin_names+=("win64|ZelmoraLauncherSetup-$version-win64-standin.exe|ZelmoraLauncher-$version-win64-standin.zip")
-else
-  echo "(no $build/win64 on this host: only the 32-bit -standin names are checked)"
-fi
-for row in "${standin_names[@]}"; do
-  IFS='|' read -r t setup_name zip_name <<<"$row"
-  out="$scratch/standin-$t"
-  echo "-- test packages of $build/$t"
-  check "make-dist --standin packs $build/$t" scripts/make-dist.sh --standin "$build/$t" "$out" || continue
+out="$scratch/standin-win"
+setup_name="ZelmoraLauncherSetup-$version-standin.exe"
+zip_name="ZelmoraLauncher-$version-win32-standin.zip"
+echo "-- test packages of $build/win"
+if check "make-dist --standin packs $build/win" scripts/make-dist.sh --standin "$build/win" "$out"; then
   check "it writes $setup_name and $zip_name" \
     same_list "$(printf '%s\n' "$setup_name" "$zip_name" | LC_ALL=C sort)" "$(packages_in "$out")"
-  check "the installer is a GUI program for the tree's machine that requests no administrator rights" \
-    eval 'gui_for_tree "$t" "$out/$setup_name" && manifest_as_invoker "$out/$setup_name"'
-  check "the zip holds the launcher, the tree's stand-in libcef.dll and the readme, as built" \
+  check "the installer is a 32-bit GUI program that requests no administrator rights" \
+    eval 'is_gui_x86 "$out/$setup_name" && manifest_as_invoker "$out/$setup_name"'
+  check "the zip holds the launcher, the stand-in libcef.dll and the readme, as built" \
     eval 'same_list "$(printf "%s\n" Readme.txt ZelmoraLauncher.exe libcef.dll | LC_ALL=C sort)" "$(zip_files "$out/$zip_name")" &&
-      zip_file "$out/$zip_name" libcef.dll | cmp -s - "$build/$t/libcef.dll" &&
-      zip_file "$out/$zip_name" ZelmoraLauncher.exe | cmp -s - "$build/$t/ZelmoraLauncher.exe"'
+      zip_file "$out/$zip_name" libcef.dll | cmp -s - "$build/win/libcef.dll" &&
+      zip_file "$out/$zip_name" ZelmoraLauncher.exe | cmp -s - "$build/win/ZelmoraLauncher.exe"'
   check "its readme opens with the notice that it is a test package" readme_says_test "$out/$zip_name"
-done
+fi
 
-echo "-- a test package of a runtime folder with the stand-in's libcef.dll (for $build/$rig_tree)"
+echo "-- a test package of a runtime folder with the stand-in's libcef.dll"
 runtime_out="$scratch/standin-runtime"
 if check "make-dist --standin packs it" \
-     env CEF_RUNTIME="$scratch/cef-standin-$rig_tree" scripts/make-dist.sh --standin "$build/$rig_tree" "$runtime_out"; then
+     env CEF_RUNTIME="$scratch/cef-standin" scripts/make-dist.sh --standin "$build/win" "$runtime_out"; then
   runtime_zip=$(ls "$runtime_out"/*-standin.zip)
   cp "$runtime_out"/ZelmoraLauncherSetup-*-standin.exe "$scratch/cef-setup.exe"
   check "its zip holds the launcher, the runtime's files and locales, and no import library or helper" \
@@ -256,10 +236,9 @@ if check "make-dist --standin packs it" \
 fi
 
 # --- Under Wine -----------------------------------------------------------------
-pkg_out="$scratch/standin-$rig_tree"
-[ "$rig_tree" = win ] && pkg_flavour=win32 || pkg_flavour=win64
-echo "-- under Wine: the $pkg_flavour -standin package of $build/$rig_tree" \
-  "$([ "$rig_tree" = win ] || echo '(this host cannot execute 32-bit programs)')"
+pkg_out="$scratch/standin-win"
+pkg_flavour=win32
+echo "-- under Wine: the $pkg_flavour -standin package of $build/win"
 pkg_setup=$(ls "$pkg_out"/ZelmoraLauncherSetup-"$version"*-standin.exe 2>/dev/null | head -n 1)
 [ -n "$pkg_setup" ] || { echo "no $pkg_flavour installer to run"; finish; exit 1; }
 pkg_stage="$pkg_out/work-$pkg_flavour-standin/Zelmora Launcher"
@@ -279,7 +258,7 @@ holder_pid=
 cleanup() {
   [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null
   [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null
-  rig_stop
+  rig_exit
 }
 trap cleanup EXIT
 [ -n "${DISPLAY:-}" ] || rig_start_xvfb || { check "Xvfb starts" false; finish; exit 1; }
@@ -421,10 +400,7 @@ check "the uninstall entry points at the folder and its uninstaller" \
         entry_is UninstallString "\"$default_win\\Uninstall.exe\"" &&
         entry_is QuietUninstallString "\"$default_win\\Uninstall.exe\" /S"'
 uninstaller_needs_no_admin() {
-  case "$rig_tree" in
-    win) is_gui_x86 "$1" ;;
-    *) file -b "$1" | grep -q '^PE32+ executable (GUI) x86-64' ;;
-  esac && python3 tests/dist/win_files.py manifest "$1" | grep -q '<requestedExecutionLevel level="asInvoker"'
+  is_gui_x86 "$1" && python3 tests/dist/win_files.py manifest "$1" | grep -q '<requestedExecutionLevel level="asInvoker"'
 }
 check "the uninstaller it wrote is a GUI program that requests no administrator rights" \
   uninstaller_needs_no_admin "$default_dir/Uninstall.exe"
@@ -458,10 +434,7 @@ check "no backup of a replaced file is left" no_backups "$default_dir"
 
 echo "-- silent upgrade while another program holds a packed file open"
 hold="$scratch/hold_file.exe"
-case "$rig_tree" in
-  win) cc=i686-w64-mingw32-gcc-posix ;;
-  *) cc=x86_64-w64-mingw32-gcc-posix ;;
-esac
+cc=$cc32
 hold() {  # file-in-the-install-folder [write]: held open by another program until release
   rm -f "$c_drive/zlm-test/held"
   "$rig_wine" 'C:\zlm-test\hold_file.exe' "$default_win\\$1" 'C:\zlm-test\held' ${2:-} >/dev/null 2>&1 &

@@ -109,7 +109,7 @@ TEST(AudioMuteRealPathTest, WithANullSinkDeviceTooTheCallEndsCleanly) {
   if (!e2e::RunningUnderWine())
     GTEST_SKIP() << "drives Wine's PulseAudio driver";
   const std::string pulseaudio = "/usr/bin/pulseaudio";
-  const std::string wine = sizeof(void*) == 8 ? "/usr/lib/wine/wine64" : "/usr/lib/wine/wine";
+  const std::string wine = "/usr/lib/wine/wine";
   if (!HostFileExists(pulseaudio) || !HostFileExists(wine))
     GTEST_SKIP() << "needs " << pulseaudio << " and " << wine;
 
