@@ -90,7 +90,7 @@ rig_enter() {  # the script's path and arguments, to start it again in a namespa
     fi
     [ "$(id -u)" -eq 0 ] ||
       rig_cannot "no 32-bit user mode; this kernel has no binfmt_misc of its own in a user namespace (Linux 6.7 on), and the system's needs root" \
-        "run the same command as root (sudo make test)"
+        "run the same make command as root (for example: sudo make test)"
     if [ ! -e "$system/register" ]; then
       mount -t binfmt_misc binfmt_misc "$system" 2>/dev/null ||
         rig_cannot "binfmt_misc is not mounted at $system and could not be mounted" \
