@@ -153,6 +153,20 @@ void BrowserImpl::CrashRenderer() {
   });
 }
 
+// A plug-in runs in a process of its own: its crash leaves the page and its
+// renderer alive, and the browser hears of it as 2623's PluginCrashed tells.
+void BrowserImpl::CrashPlugin(const std::string& plugin_path) {
+  if (closed_ || closing_)
+    return;
+  CefRefPtr<BrowserImpl> self(this);
+  PostUiTask([self, plugin_path] {
+    CefRefPtr<CefRequestHandler> handler =
+        self->client_ && !self->closed_ ? self->client_->GetRequestHandler() : NULL;
+    if (handler)
+      handler->OnPluginCrashed(self.get(), plugin_path);
+  });
+}
+
 void BrowserImpl::StartRendererIfGone() {
   if (renderer_alive_)
     return;

@@ -56,6 +56,7 @@ class BrowserImpl : public CefBrowser {
   bool renderer_alive() const { return renderer_alive_; }
   int renderer_generation() const { return renderer_generation_; }  // any thread
   void CrashRenderer();
+  void CrashPlugin(const std::string& plugin_path);
   void StartRendererIfGone();
   // The main frame's URL changed; the page window shows it.
   void MainUrlChanged();

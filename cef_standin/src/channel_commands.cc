@@ -626,6 +626,20 @@ bool OpCrashRenderer(ChannelHost& host, Call& call) {
   return OnUi(host, call, [&] { status = CrashRenderer(browser); }) && call.Take(status);
 }
 
+bool OpCrashPlugin(ChannelHost& host, Call& call) {
+  int browser = 0;
+  std::string path;
+  if (!call.Target(&browser, nullptr) || !call.String("plugin_path", "", &path))
+    return false;
+  Status status;
+  std::string used;
+  if (!OnUi(host, call, [&] { status = CrashPlugin(browser, path, &used); }) ||
+      !call.Take(status))
+    return false;
+  call.reply["plugin_path"] = used;
+  return true;
+}
+
 bool OpDemo(ChannelHost& host, Call& call) {
   int browser = 0;
   if (!call.Target(&browser, nullptr))
@@ -671,7 +685,8 @@ const std::map<std::string, Operation>& Operations() {
       {"key", OpKey},             {"keys", OpKeys},
       {"scripts", OpScripts},     {"zoom", OpZoom},
       {"engine", OpEngine},       {"close", OpClose},
-      {"crash_renderer", OpCrashRenderer}, {"reload", OpReload},
+      {"crash_renderer", OpCrashRenderer}, {"crash_plugin", OpCrashPlugin},
+      {"reload", OpReload},
       {"network", OpNetwork},     {"demo", OpDemo}};
   return kOperations;
 }

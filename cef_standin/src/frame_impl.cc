@@ -88,6 +88,12 @@ void FrameImpl::ExecuteJavaScript(const CefString& code,
   record.script_url = script_url.ToString();
   record.start_line = start_line;
   auto run = [self, record]() mutable {
+    // 2623 holds messages to a crashed renderer back until a navigation starts
+    // a new one, which has not made the page's document yet: the script runs
+    // in no page.
+    BrowserImpl* browser = self->browser();
+    if (browser && !browser->renderer_alive())
+      return;
     record.context = self->context_ ? self->context_->id() : 0;
     record.after_load = self->load_ended_;
     self->scripts_.push_back(record);

@@ -84,6 +84,39 @@ bool NotifyLoading(BrowserImpl* browser, FrameImpl*) {
   return true;
 }
 
+// A navigation through the network is carried out by a renderer: after a
+// crash, the main frame's navigation starts a new one before its request
+// goes out (and so before OnBeforeBrowse), whatever becomes of the request.
+bool NotifyLoadingInRenderer(BrowserImpl* browser, FrameImpl* frame) {
+  if (frame->IsMain())
+    browser->StartRendererIfGone();
+  return NotifyLoading(browser, frame);
+}
+
+// The schemes 2623 has handlers for: the network's, data, file, ftp, blob,
+// filesystem, about and its own pages. Anything else has none (2623's
+// HandleExternalProtocol answers false), so its request fails with
+// ERR_UNKNOWN_URL_SCHEME.
+bool SchemeHasHandler(const std::string& url) {
+  const std::string::size_type colon = url.find(':');
+  if (colon == std::string::npos)
+    return true;
+  std::string scheme = url.substr(0, colon);
+  for (char& c : scheme) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  static const char* const kHandled[] = {"http",  "https", "ws",         "wss",
+                                         "ftp",   "file",  "data",       "blob",
+                                         "about", "filesystem", "chrome", "chrome-devtools",
+                                         "javascript"};
+  for (const char* handled : kHandled) {
+    if (scheme == handled)
+      return true;
+  }
+  return false;
+}
+
 bool CreateContext(BrowserImpl* browser, FrameImpl* frame) {
   CefRefPtr<V8ContextImpl> context = new V8ContextImpl(frame);
   frame->SwapContext(context);
@@ -198,7 +231,7 @@ int StartNetworkLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
   auto response = std::make_shared<Response>();
   auto document = std::make_shared<std::optional<std::string>>();
   std::vector<Step> steps;
-  steps.push_back(NotifyLoading);
+  steps.push_back(NotifyLoadingInRenderer);
   steps.push_back(BeforeBrowse(url, transition));
   steps.push_back([url, http_status, failure, response, document](BrowserImpl* browser,
                                                                   FrameImpl* frame) {
@@ -236,7 +269,10 @@ std::optional<NetworkFailure> CurrentNetworkFailure() {
 
 int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
                     cef_transition_type_t transition, int http_status) {
-  return StartNetworkLoad(frame, url, transition, http_status, std::nullopt);
+  std::optional<NetworkFailure> failure;
+  if (!SchemeHasHandler(url))
+    failure = NetworkFailure{ERR_UNKNOWN_URL_SCHEME, "net::ERR_UNKNOWN_URL_SCHEME"};
+  return StartNetworkLoad(frame, url, transition, http_status, failure);
 }
 
 int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,

@@ -20,10 +20,12 @@ class FrameImpl;
 // handler's OnBeforeBrowse. Cancelled there: OnLoadError(ERR_ABORTED), and the
 // frame keeps its URL and context. Otherwise the request goes out (and fails
 // while the network is down, see SetNetworkFailure): OnLoadStart (the frame's
-// URL already changed; a main frame drops its sub-frames first and starts a new
-// renderer if the old one crashed), renderer OnContextReleased for the old
-// context, renderer OnContextCreated for the new one, OnLoadEnd(200). Last,
-// OnLoadingStateChange(false) when no frame is loading any more.
+// URL already changed; a main frame drops its sub-frames first),
+// renderer OnContextReleased for the old context, renderer OnContextCreated for
+// the new one, OnLoadEnd(200). Last, OnLoadingStateChange(false) when no frame
+// is loading any more. A main frame's navigation starts a new renderer first
+// if the old one crashed. An address of a scheme without a handler (mailto:,
+// custom schemes) fails as StartFailedLoad does, with ERR_UNKNOWN_URL_SCHEME.
 int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
                     cef_transition_type_t transition = TT_EXPLICIT, int http_status = 200);
 // A load that fails, as Chromium 49 fails a provisional load: after

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "browser_impl.h"
+#include "include/cef_command_line.h"
 #include "demo_page.h"
 #include "engine.h"
 #include "key_event.h"
@@ -437,6 +438,23 @@ Status CrashRenderer(int browser_id) {
   Status status = FindTarget(browser_id, 0, &browser, nullptr);
   if (status.ok())
     browser->CrashRenderer();
+  return status;
+}
+
+Status CrashPlugin(int browser_id, const std::string& plugin_path, std::string* used) {
+  CefRefPtr<BrowserImpl> browser;
+  Status status = FindTarget(browser_id, 0, &browser, nullptr);
+  if (!status.ok())
+    return status;
+  std::string path = plugin_path;
+  if (path.empty()) {
+    if (CefRefPtr<CefCommandLine> global = CefCommandLine::GetGlobalCommandLine())
+      path = global->GetSwitchValue("ppapi-flash-path").ToString();
+  }
+  if (path.empty())
+    return Error("no plugin_path and no --ppapi-flash-path on the command line");
+  browser->CrashPlugin(path);
+  *used = path;
   return status;
 }
 

@@ -238,6 +238,9 @@ class TestClient : public CefClient,
            " redirect=" + std::to_string(is_redirect));
     return canceled_urls.count(url) != 0;
   }
+  void OnPluginCrashed(CefRefPtr<CefBrowser>, const CefString& plugin_path) override {
+    Record("OnPluginCrashed " + plugin_path.ToString());
+  }
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser>, TerminationStatus status) override {
     Record("OnRenderProcessTerminated " + std::to_string(status));
     if (router)

@@ -184,6 +184,41 @@ TEST_F(NavigationTest, RequestsFailWhileTheNetworkIsDown) {
   EXPECT_EQ(Frames()[0].url, "https://site.example/");
 }
 
+// 2623 has no handler for mailto:, tel: or a custom scheme: such a request
+// fails like any other, with ERR_UNKNOWN_URL_SCHEME, and Chromium 49 commits
+// its (empty) error document. A client that wants to keep its page cancels
+// the request in OnBeforeBrowse.
+TEST_F(NavigationTest, AnAddressWithoutAHandlerFailsWithAnUnknownScheme) {
+  client_->with_request_handler = true;
+  Open();
+  const std::string main = Id(MainFrameId());
+  for (const std::string url : {"mailto:help@site.example", "Steam://run/1", "zelmora-app:x"}) {
+    Navigate(0, "https://site.example/");
+    Events().clear();
+    Navigate(0, url);
+    EXPECT_EQ(EventsStartingWith({"OnBeforeBrowse", "OnLoadError", "OnLoadStart"}),
+              (std::vector<std::string>{
+                  "OnBeforeBrowse " + main + " " + url + " GET ro=1 redirect=0",
+                  "OnLoadError " + main + " -302 net::ERR_UNKNOWN_URL_SCHEME " + url,
+                  "OnLoadStart " + main + " " + url}))
+        << url;
+    EXPECT_EQ(Frames()[0].url, "data:text/html,chromewebdata") << url;
+  }
+  for (const std::string url : {"about:blank", "data:text/html,x", "HTTPS://site.example/up"}) {
+    Events().clear();
+    Navigate(0, url);
+    EXPECT_FALSE(Happened("OnLoadError")) << url;
+  }
+  client_->canceled_urls.insert("mailto:help@site.example");
+  Navigate(0, "https://site.example/kept");
+  Events().clear();
+  Navigate(0, "mailto:help@site.example");
+  EXPECT_EQ(EventsStartingWith({"OnLoadError", "OnLoadStart"}),
+            (std::vector<std::string>{"OnLoadError " + main +
+                                      " -3 net::ERR_ABORTED mailto:help@site.example"}));
+  EXPECT_EQ(Frames()[0].url, "https://site.example/kept");
+}
+
 TEST_F(NavigationTest, ANewerNavigationReplacesOneUnderWay) {
   Open();
   const int64 main = MainFrameId();

@@ -74,6 +74,64 @@ TEST_F(RendererCrashTest, ContextsDieSilentlyAndTheNextNavigationStartsAFreshRen
   EXPECT_EQ(Record(fresh).responses, std::vector<std::string>{"fresh answer"});
 }
 
+// 2623 holds back what is sent to a crashed renderer until a navigation
+// starts a new one, which has made no page yet: a script or a string document
+// reaches no page. That navigation's renderer exists before its request goes
+// out, so a failure page put up from OnLoadError takes.
+TEST_F(RendererCrashTest, NothingReachesADeadRendererAndANavigationBringsOneBeforeItsRequest) {
+  client_->with_request_handler = true;
+  Open("https://site.example/");
+  CefRefPtr<CefFrame> main = client_->browser->GetMainFrame();
+  ASSERT_TRUE(standin::CrashRenderer(BrowserId()).ok());
+  Pump([&] { return Happened("OnRenderProcessTerminated 2"); });
+  std::vector<standin::ScriptRecord> scripts;
+  ASSERT_TRUE(standin::ListScripts(BrowserId(), 0, &scripts).ok());
+  const std::size_t before = scripts.size();
+  main->ExecuteJavaScript("lost();", "https://site.example/", 0);
+  main->LoadString("<p>lost</p>", "https://site.example/");
+  Settle();
+  ASSERT_TRUE(standin::ListScripts(BrowserId(), 0, &scripts).ok());
+  EXPECT_EQ(scripts.size(), before) << "no script runs without a renderer";
+  std::vector<standin::FrameInfo> frames;
+  ASSERT_TRUE(standin::ListFrames(BrowserId(), &frames).ok());
+  EXPECT_EQ(frames[0].document, std::nullopt) << "no string document without a renderer";
+
+  client_->on_load_error = [](CefRefPtr<CefFrame> frame) {
+    frame->LoadString("<p>failure page</p>", "https://site.example/");
+  };
+  ASSERT_TRUE(standin::SetNetwork(true, -106, "net::ERR_INTERNET_DISCONNECTED").ok());
+  Reload("https://site.example/");
+  Pump([&] {
+    return standin::ListFrames(BrowserId(), &frames).ok() && frames[0].document &&
+           *frames[0].document == "<p>failure page</p>" && !client_->browser->IsLoading();
+  });
+  EXPECT_EQ(frames[0].url, "https://site.example/");
+  EXPECT_NE(frames[0].context, 0);
+  ASSERT_TRUE(standin::SetNetwork(false, 0, "").ok());
+}
+
+// A plug-in crash leaves the page and its renderer alive; the request handler
+// hears of it from the loop, with the plug-in's path.
+TEST_F(RendererCrashTest, APluginCrashIsToldWithItsPath) {
+  client_->with_request_handler = true;
+  Open("https://site.example/");
+  std::vector<standin::FrameInfo> before;
+  ASSERT_TRUE(standin::ListFrames(BrowserId(), &before).ok());
+  std::string used;
+  ASSERT_TRUE(standin::CrashPlugin(BrowserId(), "C:\\game\\pepflashplayer.dll", &used).ok());
+  EXPECT_EQ(used, "C:\\game\\pepflashplayer.dll");
+  EXPECT_FALSE(Happened("OnPluginCrashed")) << "told from the loop";
+  Pump([&] { return Happened("OnPluginCrashed C:\\game\\pepflashplayer.dll"); });
+  EXPECT_FALSE(Happened("OnRenderProcessTerminated"));
+  std::vector<standin::FrameInfo> after;
+  ASSERT_TRUE(standin::ListFrames(BrowserId(), &after).ok());
+  EXPECT_EQ(after[0].context, before[0].context) << "the page lives on";
+  EXPECT_TRUE(after[0].has_query);
+  // Without a path, the Flash plug-in of the command line; this one has none.
+  EXPECT_EQ(standin::CrashPlugin(BrowserId(), "", &used).error,
+            "no plugin_path and no --ppapi-flash-path on the command line");
+}
+
 // What the router's header warns of: without OnRenderProcessTerminated the
 // browser side keeps the dead renderer's query, and its late answer is taken
 // for the new renderer's request with the same ids.

@@ -4,6 +4,8 @@
 #ifndef ZLM_BRIDGE_QUERY_DISPATCHER_H_
 #define ZLM_BRIDGE_QUERY_DISPATCHER_H_
 
+#include <string>
+
 #include "include/cef_browser.h"
 #include "include/wrapper/cef_message_router.h"
 
@@ -15,5 +17,9 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
                    CefRefPtr<CefFrame> frame,
                    const CefString& request,
                    CefRefPtr<CefMessageRouterBrowserSide::Callback> callback);
+
+// Hands |url| to the system's program for its scheme (ShellExecuteW "open").
+// The caller decides what may go there.
+void OpenWithSystem(const std::string& url);
 
 #endif  // ZLM_BRIDGE_QUERY_DISPATCHER_H_

@@ -70,15 +70,8 @@ void AnswerPassword(std::string_view argument, CefRefPtr<Callback> callback) {
 }
 
 void OpenLink(const std::string& url) {
-  if (!IsOpenableLink(url))
-    return;
-  const int units = MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, nullptr, 0);
-  if (units <= 0)
-    return;
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, &wide[0], units);
-  wide.resize(static_cast<std::size_t>(units) - 1);  // the terminator
-  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (IsOpenableLink(url))
+    OpenWithSystem(url);
 }
 
 void SetZoom(CefRefPtr<CefBrowser> browser, const std::string& argument) {
@@ -189,4 +182,14 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
   }
   callback->Success(Utf8ToCef(answer));
   return true;
+}
+
+void OpenWithSystem(const std::string& url) {
+  const int units = MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, nullptr, 0);
+  if (units <= 0)
+    return;
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, &wide[0], units);
+  wide.resize(static_cast<std::size_t>(units) - 1);  // the terminator
+  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

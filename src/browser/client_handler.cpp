@@ -1,10 +1,14 @@
 #include "browser/client_handler.h"
 
+#include <windows.h>
+
 #include <string>
 
 #include "app/cef_text.h"
+#include "app/config.h"
 #include "app/process_values.h"
 #include "app/trace.h"
+#include "bridge/query_command.h"
 #include "bridge/query_dispatcher.h"
 #include "browser/embedded_script.h"
 #include "browser/key_table.h"
@@ -13,6 +17,33 @@
 #include "include/base/cef_bind.h"
 #include "include/cef_app.h"
 #include "include/wrapper/cef_closure_task.h"
+
+namespace {
+
+constexpr char kBlankUrl[] = "about:blank";
+
+// The file name of |path| is the Flash plug-in's (ASCII case ignored).
+bool IsFlashPlugin(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return CompareStringOrdinal(Utf8ToCef(name).c_str(), -1, Utf8ToCef(kFlashDllName).c_str(), -1,
+                              TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+ClientHandler::ClientHandler() : loadRecovery(kSiteUrl, siteHost) {}
+
+bool ClientHandler::IsMainBrowser(CefRefPtr<CefBrowser> browser) const {
+  return mainBrowser && browser && mainBrowser->IsSame(browser);
+}
+
+void ClientHandler::LoadInMainFrame(const std::string& url) {
+  if (!mainBrowser)
+    return;
+  if (CefRefPtr<CefFrame> frame = mainBrowser->GetMainFrame())
+    frame->LoadURL(Utf8ToCef(url));
+}
 
 bool ClientHandler::OnProcessMessageReceived(CefRefPtr<CefBrowser> browser,
                                              CefProcessId source_process,
@@ -74,6 +105,7 @@ void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
     return;
   mainBrowser = nullptr;
   loadRecovery.Stop();
+  pendingFailure.reset();
   if (router) {
     if (handlerRegistered) {
       router->RemoveHandler(this);
@@ -83,9 +115,12 @@ void ClientHandler::OnBeforeClose(CefRefPtr<CefBrowser> browser) {
   CefQuitMessageLoop();
 }
 
-void ClientHandler::OnLoadStart(CefRefPtr<CefBrowser> /*browser*/,
+void ClientHandler::OnLoadStart(CefRefPtr<CefBrowser> browser,
                                 CefRefPtr<CefFrame> frame) {
   Trace(LoadStartTraceLine(frame->IsMain(), CefToUtf8(frame->GetURL())));
+  // A document commits in a live renderer.
+  if (frame->IsMain() && IsMainBrowser(browser))
+    rendererGone = false;
 }
 
 void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser,
@@ -96,8 +131,14 @@ void ClientHandler::OnLoadEnd(CefRefPtr<CefBrowser> browser,
   const bool isMain = frame->IsMain();
   const std::string url = CefToUtf8(frame->GetURL());
   Trace(LoadEndTraceLine(isMain, httpStatusCode, url));
+  if (isMain && pendingFailure && url == kBlankUrl) {
+    const LoadRecovery::Failure failure = *pendingFailure;
+    pendingFailure.reset();
+    ShowLoadFailure(frame, failure);
+    return;
+  }
   // The failure page and Chromium's error document are not the site's pages.
-  const bool siteSent = loadRecovery.LoadFinished(isMain);
+  const bool siteSent = loadRecovery.LoadFinished(isMain, url);
   // Every main-frame page of the game site, whatever its status, after each
   // load and reload; never a sub-frame or a foreign page.
   if (!siteSent || !WantsEmbeddedScript(isMain, url, siteHost))
@@ -118,32 +159,43 @@ void ClientHandler::OnLoadError(CefRefPtr<CefBrowser> browser,
   const std::string text = CefToUtf8(errorText);
   Trace(LoadErrorTraceLine(frame->IsMain(), errorCode, text, url));
   if (const std::optional<LoadRecovery::Failure> failure =
-          loadRecovery.LoadFailed(frame->IsMain(), errorCode, url))
-    ShowLoadFailure(frame, *failure, errorCode, text);
+          loadRecovery.LoadFailed(frame->IsMain(), errorCode, text, url))
+    ShowLoadFailure(frame, *failure);
 }
 
 void ClientHandler::ShowLoadFailure(CefRefPtr<CefFrame> frame,
-                                    const LoadRecovery::Failure& failure, int errorCode,
-                                    const std::string& errorText) {
-  const std::uint32_t retrySeconds = failure.retryMs ? *failure.retryMs / 1000 : 0;
-  // Under the failed URL, as CEF's own samples do: the address stays the
-  // site's, a reload asks the site again, and the bridge serves the page.
-  frame->LoadString(Utf8ToCef(FailurePageHtml(errorCode, errorText, failure.url, retrySeconds)),
-                    Utf8ToCef(failure.url));
+                                    const LoadRecovery::Failure& failure) {
+  // Under a URL of the game's origin, so that the bridge serves the page's
+  // Close and drag; for the game's own pages the failed URL, as CEF's samples
+  // do, so that the address stays and a reload asks the site again.
+  frame->LoadString(Utf8ToCef(FailurePageHtml(failure.page)), Utf8ToCef(failure.pageUrl));
   if (failure.retryMs) {
-    CefPostDelayedTask(TID_UI,
-                       base::Bind(&ClientHandler::RetryLoad, this, frame->GetBrowser(),
-                                  failure.generation),
+    CefPostDelayedTask(TID_UI, base::Bind(&ClientHandler::RetryLoad, this, failure.generation),
                        *failure.retryMs);
   }
 }
 
-void ClientHandler::RetryLoad(CefRefPtr<CefBrowser> browser, int generation) {
-  const std::optional<std::string> url = loadRecovery.RetryDue(generation);
-  if (!url || !browser)
+void ClientHandler::RetryLoad(int generation) {
+  if (const std::optional<std::string> url = loadRecovery.RetryDue(generation))
+    LoadInMainFrame(*url);
+}
+
+void ClientHandler::RecoverFromCrash() {
+  pendingFailure.reset();
+  const LoadRecovery::CrashOutcome outcome = loadRecovery.Crashed(GetTickCount64());
+  if (!outcome.failure) {
+    if (!outcome.reloadUrl.empty())
+      LoadInMainFrame(outcome.reloadUrl);
     return;
-  if (CefRefPtr<CefFrame> frame = browser->GetMainFrame())
-    frame->LoadURL(Utf8ToCef(*url));
+  }
+  if (!rendererGone) {
+    if (CefRefPtr<CefFrame> frame = mainBrowser ? mainBrowser->GetMainFrame() : nullptr)
+      ShowLoadFailure(frame, *outcome.failure);
+    return;
+  }
+  // A string document needs a renderer, and only a navigation starts one.
+  pendingFailure = outcome.failure;
+  LoadInMainFrame(kBlankUrl);
 }
 
 bool ClientHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
@@ -162,8 +214,12 @@ bool ClientHandler::OnPreKeyEvent(CefRefPtr<CefBrowser> browser,
     case KeyAction::kReload:
       // The failure page has no zlmReload: F5 there tries the site again.
       if (const std::optional<std::string> url = loadRecovery.RetryNow()) {
-        if (CefRefPtr<CefFrame> frame = browser->GetMainFrame())
-          frame->LoadURL(Utf8ToCef(*url));
+        LoadInMainFrame(*url);
+        return true;
+      }
+      // Nothing reaches a page whose renderer is gone: the launcher reloads.
+      if (rendererGone) {
+        LoadInMainFrame(loadRecovery.GameUrl());
         return true;
       }
       RunInMainFrame(browser, PageCallFor(action));
@@ -183,17 +239,42 @@ bool ClientHandler::OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
                                    bool /*is_redirect*/) {
   if (router)
     router->OnBeforeBrowse(browser, frame);
+  const std::string url = request ? CefToUtf8(request->GetURL()) : std::string();
   if (browser->IsPopup()) {
     // A pop-up's page opens in the main window, as OnBeforePopup does it.
-    if (mainBrowser && request) {
-      if (CefRefPtr<CefFrame> main = mainBrowser->GetMainFrame())
+    CefRefPtr<CefFrame> main = mainBrowser ? mainBrowser->GetMainFrame() : nullptr;
+    if (main && request) {
+      if (EngineLoadsUrl(url))
         main->LoadURL(request->GetURL());
+      else
+        HandOffUnloadable(url, CefToUtf8(main->GetURL()));
     }
     CefPostTask(TID_UI, base::Bind(&ClientHandler::ClosePopup, this, browser));
     return true;
   }
-  loadRecovery.RequestStarted(frame && frame->IsMain());
+  if (!EngineLoadsUrl(url)) {
+    // Cancelled, the navigation ends with ERR_ABORTED and the page stays.
+    HandOffUnloadable(url, frame ? CefToUtf8(frame->GetURL()) : std::string());
+    return true;
+  }
+  // The step to about:blank that brings a renderer for the crash page is not
+  // a request whose outcome the recovery waits for.
+  if (!(pendingFailure && url == kBlankUrl))
+    loadRecovery.RequestStarted(frame && frame->IsMain());
   return false;
+}
+
+void ClientHandler::HandOffUnloadable(const std::string& url, const std::string& fromUrl) {
+  if (IsMailtoUrl(url) && IsGameOrigin(fromUrl, siteHost))
+    OpenWithSystem(url);
+}
+
+void ClientHandler::OnPluginCrashed(CefRefPtr<CefBrowser> browser,
+                                    const CefString& plugin_path) {
+  const std::string path = CefToUtf8(plugin_path);
+  Trace("OnPluginCrashed path=" + path);
+  if (IsMainBrowser(browser) && IsFlashPlugin(path))
+    RecoverFromCrash();
 }
 
 void ClientHandler::ClosePopup(CefRefPtr<CefBrowser> popup) {
@@ -201,9 +282,14 @@ void ClientHandler::ClosePopup(CefRefPtr<CefBrowser> popup) {
 }
 
 void ClientHandler::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
-                                              TerminationStatus /*status*/) {
+                                              TerminationStatus status) {
+  Trace("OnRenderProcessTerminated status=" + std::to_string(status));
   if (router)
     router->OnRenderProcessTerminated(browser);
+  if (!IsMainBrowser(browser))
+    return;
+  rendererGone = true;
+  RecoverFromCrash();
 }
 
 bool ClientHandler::OnQuery(CefRefPtr<CefBrowser> browser,

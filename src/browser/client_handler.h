@@ -6,6 +6,7 @@
 #ifndef ZLM_BROWSER_CLIENT_HANDLER_H_
 #define ZLM_BROWSER_CLIENT_HANDLER_H_
 
+#include <optional>
 #include <string>
 
 #include "browser/load_failure.h"
@@ -20,7 +21,7 @@ class ClientHandler : public CefClient,
                       public CefRequestHandler,
                       public CefMessageRouterBrowserSide::Handler {
  public:
-  ClientHandler() = default;
+  ClientHandler();
 
   // CefClient methods:
   CefRefPtr<CefKeyboardHandler> GetKeyboardHandler() override { return this; }
@@ -64,14 +65,16 @@ class ClientHandler : public CefClient,
                      CefEventHandle os_event,
                      bool* is_keyboard_shortcut) override;
 
-  // CefRequestHandler methods (UI thread), forwarded to the router, which
-  // needs them: queries of a page that navigates away or whose renderer died
-  // are cancelled instead of staying pending (a new renderer's request ids
-  // start at 1 again and would meet the stale ones).
+  // CefRequestHandler methods (UI thread). OnBeforeBrowse and
+  // OnRenderProcessTerminated are forwarded to the router, which needs them:
+  // queries of a page that navigates away or whose renderer died are cancelled
+  // instead of staying pending (a new renderer's request ids start at 1 again
+  // and would meet the stale ones). A crashed page or plug-in is loaded again.
   bool OnBeforeBrowse(CefRefPtr<CefBrowser> browser,
                       CefRefPtr<CefFrame> frame,
                       CefRefPtr<CefRequest> request,
                       bool is_redirect) override;
+  void OnPluginCrashed(CefRefPtr<CefBrowser> browser, const CefString& plugin_path) override;
   void OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser,
                                  TerminationStatus status) override;
 
@@ -84,16 +87,30 @@ class ClientHandler : public CefClient,
                CefRefPtr<Callback> callback) override;
 
  private:
-  // Shows the failure page under |url| and, with a pause, schedules a retry.
-  void ShowLoadFailure(CefRefPtr<CefFrame> frame, const LoadRecovery::Failure& failure,
-                       int errorCode, const std::string& errorText);
-  // A scheduled retry (a UI-thread task); stale ones do nothing.
-  void RetryLoad(CefRefPtr<CefBrowser> browser, int generation);
+  bool IsMainBrowser(CefRefPtr<CefBrowser> browser) const;
+  // Navigates the main browser's main frame, when there is one.
+  void LoadInMainFrame(const std::string& url);
+  // Shows the failure page and, with a pause, schedules a retry.
+  void ShowLoadFailure(CefRefPtr<CefFrame> frame, const LoadRecovery::Failure& failure);
+  // A scheduled retry (a UI-thread task); stale ones do nothing. It holds no
+  // browser: a closed one must be let go in OnBeforeClose.
+  void RetryLoad(int generation);
+  // The main page's renderer or its Flash plug-in crashed.
+  void RecoverFromCrash();
+  // Addresses the engine has no handler for never replace the page; a mail
+  // link of the game's own page goes to the system's mail program.
+  void HandOffUnloadable(const std::string& url, const std::string& fromUrl);
 
   // Closes a pop-up the engine opened (a UI-thread task).
   void ClosePopup(CefRefPtr<CefBrowser> popup);
 
   LoadRecovery loadRecovery;
+  // The main page's renderer crashed and no navigation has started a new
+  // one: the engine holds back LoadString and ExecuteJavaScript until then.
+  bool rendererGone = false;
+  // A failure page waiting for the renderer that the navigation to
+  // about:blank starts.
+  std::optional<LoadRecovery::Failure> pendingFailure;
   // The launcher's one window; pop-ups the engine opens never take its place.
   CefRefPtr<CefBrowser> mainBrowser;
   // Lives from the first OnAfterCreated until this object is destroyed.

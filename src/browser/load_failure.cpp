@@ -1,15 +1,40 @@
 #include "browser/load_failure.h"
 
 #include <cstddef>
+#include <utility>
+
+#include "bridge/query_command.h"
 
 namespace {
 
 constexpr std::uint32_t kRetryDelaysMs[] = {5000, 10000, 30000, 60000};
 
-// Chromium's groups: -100..-199 connection, -800..-899 name resolution.
-bool IsConnectionError(int code) {
-  return (code <= -100 && code >= -199) || (code <= -800 && code >= -899);
-}
+// Chromium's net error codes that a working connection cures.
+constexpr int kRetriedErrors[] = {
+    -7,    // TIMED_OUT
+    -21,   // NETWORK_CHANGED
+    -100,  // CONNECTION_CLOSED
+    -101,  // CONNECTION_RESET
+    -102,  // CONNECTION_REFUSED
+    -103,  // CONNECTION_ABORTED
+    -104,  // CONNECTION_FAILED
+    -105,  // NAME_NOT_RESOLVED
+    -106,  // INTERNET_DISCONNECTED
+    -109,  // ADDRESS_UNREACHABLE
+    -118,  // CONNECTION_TIMED_OUT
+    -130,  // PROXY_CONNECTION_FAILED
+    -137,  // NAME_RESOLUTION_FAILED
+    -324,  // EMPTY_RESPONSE
+    -802,  // DNS_SERVER_FAILED
+    -803,  // DNS_TIMED_OUT
+};
+
+// The schemes the engine has handlers for (network, files, data and its own
+// pages); javascript: runs in the page without a request.
+constexpr const char* kEngineSchemes[] = {
+    "http", "https", "ftp", "file", "data", "blob", "filesystem",
+    "about", "chrome", "chrome-devtools", "javascript",
+};
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
   std::size_t i = 0;
@@ -62,11 +87,11 @@ constexpr char kPageScript[] =
 }  // namespace
 
 bool RetriesByItself(int errorCode) {
-  constexpr int kTimedOut = -7;
-  constexpr int kNetworkChanged = -21;
-  constexpr int kEmptyResponse = -324;
-  return IsConnectionError(errorCode) || errorCode == kTimedOut ||
-         errorCode == kNetworkChanged || errorCode == kEmptyResponse;
+  for (const int code : kRetriedErrors) {
+    if (code == errorCode)
+      return true;
+  }
+  return false;
 }
 
 std::uint32_t RetryDelayMs(int attempt) {
@@ -92,10 +117,43 @@ std::string HtmlEscape(const std::string& text) {
   return out;
 }
 
-std::string FailurePageHtml(int errorCode, const std::string& errorText,
-                            const std::string& failedUrl, std::uint32_t retrySeconds) {
+bool EngineLoadsUrl(const std::string& url) {
+  // RFC 3986: a letter, then letters, digits, '+', '-' and '.', up to ':'.
+  std::string scheme;
+  for (const char c : url) {
+    if (c == ':')
+      break;
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool other = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!letter && (scheme.empty() || !other))
+      return true;  // no scheme: not an address this check is about
+    scheme += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  if (scheme.size() == url.size())
+    return true;
+  for (const char* known : kEngineSchemes) {
+    if (scheme == known)
+      return true;
+  }
+  return false;
+}
+
+bool IsMailtoUrl(const std::string& url) {
+  return StartsWithNoCase(url, "mailto:");
+}
+
+std::string FailurePageHtml(const FailurePage& page) {
+  const bool connection = RetriesByItself(page.errorCode);
   std::string html = kPageStart;
-  if (IsConnectionError(errorCode) || RetriesByItself(errorCode)) {
+  if (page.crashed) {
+    html += "<h1>The game stopped unexpectedly</h1>"
+            "<p>The game's page or its Flash plug-in stopped working several times in a row.</p>";
+  } else if (!page.gameUrl.empty()) {
+    html += "<h1>This page could not be loaded</h1>";
+    html += connection ? "<p>The site did not answer. Check that this computer is connected to "
+                         "the internet.</p>"
+                       : "<p>The site could not be opened.</p>";
+  } else if (connection) {
     html += "<h1>The game cannot be reached</h1>"
             "<p>The game's site did not answer. Check that this computer is connected to the "
             "internet.</p>";
@@ -103,21 +161,38 @@ std::string FailurePageHtml(int errorCode, const std::string& errorText,
     html += "<h1>The game could not be loaded</h1>"
             "<p>The game's site could not be opened.</p>";
   }
-  if (retrySeconds > 0) {
+  if (page.retrySeconds > 0) {
     html += "<p>The launcher tries again in <span id=\"seconds\">" +
-            std::to_string(retrySeconds) + "</span> s.</p>";
+            std::to_string(page.retrySeconds) + "</span> s.</p>";
   }
-  html += "<p class=\"detail\">" + HtmlEscape(errorText.empty() ? "Error" : errorText) + " (" +
-          std::to_string(errorCode) + ")<br>" + HtmlEscape(failedUrl) + "</p>";
+  html += "<p class=\"detail\">";
+  if (!page.crashed) {
+    html += HtmlEscape(page.errorText.empty() ? "Error" : page.errorText) + " (" +
+            std::to_string(page.errorCode) + ")<br>";
+  }
+  html += HtmlEscape(page.failedUrl) + "</p>";
   html += "<div class=\"buttons\">";
+  if (!page.gameUrl.empty()) {
+    html += "<a class=\"button\" id=\"game\" href=\"" + HtmlEscape(page.gameUrl) +
+            "\">Back to the game</a>";
+  }
   // Only a web address may become a link: anything else in an href could run.
-  if (StartsWithNoCase(failedUrl, "https://") || StartsWithNoCase(failedUrl, "http://"))
-    html += "<a class=\"button\" id=\"retry\" href=\"" + HtmlEscape(failedUrl) + "\">Retry</a>";
+  if (StartsWithNoCase(page.failedUrl, "https://") || StartsWithNoCase(page.failedUrl, "http://")) {
+    html += std::string("<a class=\"button") + (page.gameUrl.empty() ? "" : " secondary") +
+            "\" id=\"retry\" href=\"" + HtmlEscape(page.failedUrl) + "\">Retry</a>";
+  }
   html += "<button class=\"secondary\" id=\"close\">Close</button></div>";
   html += "</main>";
   html += kPageScript;
   html += "</body></html>";
   return html;
+}
+
+LoadRecovery::LoadRecovery(std::string startUrl, std::string siteHost)
+    : startUrl_(std::move(startUrl)), siteHost_(std::move(siteHost)) {}
+
+std::string LoadRecovery::GameUrl() const {
+  return lastGameUrl_.empty() ? startUrl_ : lastGameUrl_;
 }
 
 void LoadRecovery::RequestStarted(bool isMain) {
@@ -126,39 +201,82 @@ void LoadRecovery::RequestStarted(bool isMain) {
 }
 
 std::optional<LoadRecovery::Failure> LoadRecovery::LoadFailed(bool isMain, int errorCode,
+                                                              const std::string& errorText,
                                                               const std::string& failedUrl) {
-  if (!isMain || errorCode == kErrAborted || errorCode == 0 || stopped_)
+  if (!isMain || errorCode == kErrAborted || errorCode == kErrUnknownUrlScheme ||
+      errorCode == 0 || stopped_)
     return std::nullopt;
   failed_ = true;
-  failedUrl_ = failedUrl;
   ++generation_;
   Failure failure;
-  failure.url = failedUrl;
+  failure.page.errorCode = errorCode;
+  failure.page.errorText = errorText;
+  failure.page.failedUrl = failedUrl;
   failure.generation = generation_;
-  if (RetriesByItself(errorCode))
-    failure.retryMs = RetryDelayMs(attempts_++);
+  if (IsGameOrigin(failedUrl, siteHost_)) {
+    // Under the failed URL: the address stays the game's and F5 asks again.
+    failure.pageUrl = failedUrl;
+    retryUrl_ = failedUrl;
+    if (RetriesByItself(errorCode)) {
+      failure.retryMs = RetryDelayMs(attempts_++);
+      failure.page.retrySeconds = *failure.retryMs / 1000;
+    }
+  } else {
+    // Another site's page (a pop-up's target, a payment page): under the
+    // game's origin, so that the page's Close and drag reach the bridge, and
+    // with the way back to the game, which F5 takes as well.
+    failure.pageUrl = startUrl_;
+    failure.page.gameUrl = startUrl_;
+    retryUrl_ = startUrl_;
+  }
   return failure;
 }
 
-bool LoadRecovery::LoadFinished(bool isMain) {
+bool LoadRecovery::LoadFinished(bool isMain, const std::string& url) {
   if (!isMain || failed_)
     return false;
   attempts_ = 0;
   ++generation_;
+  if (IsGameOrigin(url, siteHost_))
+    lastGameUrl_ = url;
   return true;
 }
 
 std::optional<std::string> LoadRecovery::RetryDue(int generation) {
   if (stopped_ || !failed_ || generation != generation_)
     return std::nullopt;
-  return failedUrl_;
+  return retryUrl_;
 }
 
 std::optional<std::string> LoadRecovery::RetryNow() {
   if (stopped_ || !failed_)
     return std::nullopt;
   ++generation_;
-  return failedUrl_;
+  return retryUrl_;
+}
+
+LoadRecovery::CrashOutcome LoadRecovery::Crashed(std::uint64_t nowMs) {
+  CrashOutcome outcome;
+  if (stopped_)
+    return outcome;
+  ++generation_;
+  while (!crashReloadsMs_.empty() && nowMs - crashReloadsMs_.front() >= kCrashWindowMs)
+    crashReloadsMs_.pop_front();
+  const std::string url = GameUrl();
+  if (crashReloadsMs_.size() < static_cast<std::size_t>(kCrashReloads)) {
+    crashReloadsMs_.push_back(nowMs);
+    outcome.reloadUrl = url;
+    return outcome;
+  }
+  failed_ = true;
+  retryUrl_ = url;
+  Failure failure;
+  failure.page.crashed = true;
+  failure.page.failedUrl = url;
+  failure.pageUrl = url;
+  failure.generation = generation_;
+  outcome.failure = failure;
+  return outcome;
 }
 
 void LoadRecovery::Stop() {

@@ -14,6 +14,7 @@
 #include <tlhelp32.h>
 
 #include "product_config.h"
+#include "recording_scheme_handler.h"
 #include "running_launcher.h"
 #include "support/fake_discord.h"
 #include "support/screen.h"
@@ -181,40 +182,12 @@ TEST_F(LauncherBridgeTest, ALoginThatCannotBeSavedIsAnsweredWithAFailure) {
 // other schemes, and the scheme in capitals, go nowhere.
 class LauncherLinkTest : public LauncherBridgeTest {
  protected:
-  // Before the launcher starts: it inherits the record's name, and Wine reads
-  // the https handler from HKEY_CLASSES_ROOT. The old handler comes back after.
   void PrepareExecutable(const std::wstring&) override {
-    record_ = dir_.PathOf(L"opened.txt");
-    ASSERT_TRUE(SetEnvironmentVariableW(L"ZLM_LINK_RECORD", record_.c_str()));
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, L"https\\shell\\open\\command", 0, nullptr, 0,
-                              KEY_READ | KEY_WRITE, nullptr, &key_, nullptr),
-              ERROR_SUCCESS);
-    DWORD size = sizeof(previous_);
-    had_previous_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(previous_), &size) == ERROR_SUCCESS;
-    SetHandler(L"\"" + std::wstring(LINK_RECORDER_EXE) + L"\" \"%1\"");
+    ASSERT_TRUE(browser_.Install(L"https", dir_.PathOf(L"opened.txt")));
   }
-  void TearDown() override {
-    LauncherBridgeTest::TearDown();
-    if (key_) {
-      if (had_previous_)
-        SetHandler(previous_);
-      else
-        RegDeleteValueW(key_, nullptr);
-      RegCloseKey(key_);
-    }
-    SetEnvironmentVariableW(L"ZLM_LINK_RECORD", nullptr);
-  }
-  void SetHandler(const std::wstring& command) {
-    RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
-  }
-  std::string Opened() { return ReadWholeFile(e2e::WideToUtf8(record_).c_str()); }
+  std::string Opened() { return browser_.Opened(); }
 
-  std::wstring record_;
-  HKEY key_ = nullptr;
-  wchar_t previous_[2048] = {};
-  bool had_previous_ = false;
+  RecordingSchemeHandler browser_;
 };
 
 TEST_F(LauncherLinkTest, WebLinksOpenInTheSystemsHandlerOnly) {

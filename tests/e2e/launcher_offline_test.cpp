@@ -24,35 +24,6 @@ class LauncherOfflineTest : public RunningLauncherTest {
     RunningLauncherTest::SetUp();
     SetEnvironmentVariableW(L"ZLM_STANDIN_OFFLINE", nullptr);
   }
-
-  // The main frame once its document is the failure page, or once it is a
-  // page of the network (no document) when |failurePage| is false.
-  std::optional<e2e::FrameRecord> MainFrameShowing(bool failurePage, e2e::Millis timeout) {
-    return e2e::PollUntil(
-        [&]() -> std::optional<e2e::FrameRecord> {
-          auto frames = channel_.Frames();
-          if (!frames || frames->empty())
-            return std::nullopt;
-          const e2e::FrameRecord& main = frames->front();
-          const bool showsPage =
-              main.document && main.document->find("id=\"close\"") != std::string::npos;
-          if (failurePage ? showsPage : (!main.document && main.has_cef_query))
-            return main;
-          return std::nullopt;
-        },
-        timeout);
-  }
-
-  size_t EmbeddedRuns(int64_t frame) {
-    static const std::string script = ReadWholeFile(PAGE_SCRIPT_JS_PATH);
-    size_t runs = 0;
-    auto scripts = channel_.Scripts(Target::Frame(frame));
-    EXPECT_TRUE(scripts.ok());
-    if (scripts)
-      for (const e2e::ScriptRecord& s : *scripts)
-        runs += s.code == script ? 1 : 0;
-    return runs;
-  }
 };
 
 TEST_F(LauncherOfflineTest, TheFailurePageServesThePlayerUntilTheRetryBringsTheGame) {

@@ -112,23 +112,6 @@ TEST_F(LauncherPageTest, APopUpWithoutAFrameOpensItsPageInTheMainWindow) {
   EXPECT_EQ(ram->state, QueryState::kSuccess) << "the bridge still serves the main window";
 }
 
-TEST_F(LauncherPageTest, AfterARendererCrashTheNextPageReachesTheLauncherAgain) {
-  ASSERT_TRUE(channel_.Query("app:ram").ok());
-  ASSERT_TRUE(channel_.Query("app:ram").ok());
-  ASSERT_TRUE(channel_.CrashRenderer().ok());
-  auto gone = channel_.Query("app:ram");
-  ASSERT_FALSE(gone.ok());
-  EXPECT_NE(gone.error().find("no cefQuery"), std::string::npos) << gone.error();
-  EXPECT_EQ(UrlOf(MainFrameId()), ZLM_SITE_URL) << "the crashed page keeps its address";
-
-  ASSERT_TRUE(channel_.Navigate(ZLM_SITE_URL).ok());
-  // The launcher's renderer-side router lives in the stand-in's one process, so
-  // its request ids go on counting where a new renderer process would start at 1.
-  auto after = channel_.Query("app:ram");
-  ASSERT_TRUE(after.ok());
-  EXPECT_NE(after->state, QueryState::kPending) << *after;
-}
-
 TEST_F(LauncherPageTest, PageEnvironmentScriptRunsInEveryFrameContext) {
   const std::string script = ReadWholeFile(PAGE_ENVIRONMENT_JS_PATH);
   ASSERT_FALSE(script.empty());

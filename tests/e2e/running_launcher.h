@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "support/page_channel.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "support/wait.h"
 #include "support/window_info.h"
 
 // The whole file, or empty when it cannot be read.
@@ -63,6 +65,36 @@ class RunningLauncherTest : public testing::Test {
         if (f.id == frame)
           return f.url;
     return "<no such frame>";
+  }
+
+  // The main frame once its document is the launcher's failure page, or once
+  // it is a page of the network with cefQuery when |failurePage| is false.
+  std::optional<e2e::FrameRecord> MainFrameShowing(bool failurePage, e2e::Millis timeout) {
+    return e2e::PollUntil(
+        [&]() -> std::optional<e2e::FrameRecord> {
+          auto frames = channel_.Frames();
+          if (!frames || frames->empty())
+            return std::nullopt;
+          const e2e::FrameRecord& main = frames->front();
+          const bool showsPage =
+              main.document && main.document->find("id=\"close\"") != std::string::npos;
+          if (failurePage ? showsPage : (!main.document && main.has_cef_query))
+            return main;
+          return std::nullopt;
+        },
+        timeout);
+  }
+
+  // How often the embedded page script ran in |frame|, over all its documents.
+  size_t EmbeddedRuns(int64_t frame) {
+    static const std::string script = ReadWholeFile(PAGE_SCRIPT_JS_PATH);
+    size_t runs = 0;
+    auto scripts = channel_.Scripts(e2e::Target::Frame(frame));
+    EXPECT_TRUE(scripts.ok());
+    if (scripts)
+      for (const e2e::ScriptRecord& s : *scripts)
+        runs += s.code == script ? 1 : 0;
+    return runs;
   }
 
   HWND MainWindow() {

@@ -127,6 +127,10 @@ Status ListPopups(int browser, std::vector<PopupRecord>* popups);
 
 // The browser's renderer process crashes (see the page channel's crash_renderer).
 Status CrashRenderer(int browser);
+// A plug-in process of the browser's page crashes: OnPluginCrashed(browser,
+// plugin_path) follows from the loop. An empty |plugin_path| names the Flash
+// plug-in of the command line (--ppapi-flash-path); *used is the path given.
+Status CrashPlugin(int browser, const std::string& plugin_path, std::string* used);
 
 // Sends WM_KEYDOWN (WM_SYSKEYDOWN with alt) `repeat` times, then the key-up, to the
 // page window while the thread's key state holds the modifiers (EVENTFLAG_* bits).

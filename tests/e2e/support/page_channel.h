@@ -126,6 +126,9 @@ class PageChannel {
   ChannelResult<bool> CloseBrowser(Target target = {});
   // The browser's renderer process crashes; the next navigation starts a new one.
   ChannelResult<bool> CrashRenderer(Target target = {});
+  // A plug-in of the page crashes (by default the Flash plug-in that the
+  // command line names); the path the engine reported.
+  ChannelResult<std::string> CrashPlugin(const std::string& pluginPath = "", Target target = {});
 
  private:
   // Sends `request` with the target's fields and returns the reply if it

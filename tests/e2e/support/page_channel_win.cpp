@@ -281,6 +281,15 @@ ChannelResult<bool> PageChannel::CrashRenderer(Target target) {
   return ChannelResult<bool>::Success(true);
 }
 
+ChannelResult<std::string> PageChannel::CrashPlugin(const std::string& pluginPath,
+                                                    Target target) {
+  target.frame.reset();
+  json request = {{"op", "crash_plugin"}};
+  if (!pluginPath.empty())
+    request["plugin_path"] = pluginPath;
+  return Parse<std::string>(Op(request, target), "plugin_path");
+}
+
 HWND ToHwnd(uint64_t handle) {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(handle));
 }
