@@ -15,6 +15,7 @@
 #include "include/cef_command_line.h"
 #include "page_records.h"
 #include "standin/page.h"
+#include "ui_thread.h"
 
 namespace standin {
 
@@ -586,8 +587,10 @@ bool OpEngine(ChannelHost& host, Call& call) {
   json argv = json::array();
   json settings;
   bool initialized = false;
+  bool os_modal_loop = false;
   const bool ran = OnUi(host, call, [&] {
     initialized = EngineInitialized();
+    os_modal_loop = OsModalLoop();
     std::vector<CefString> args;
     if (CefRefPtr<CefCommandLine> global = CefCommandLine::GetGlobalCommandLine())
       global->GetArgv(args);
@@ -613,6 +616,7 @@ bool OpEngine(ChannelHost& host, Call& call) {
   if (!ran)
     return false;
   call.reply["initialized"] = initialized;
+  call.reply["os_modal_loop"] = os_modal_loop;
   call.reply["command_line"] = argv;
   call.reply["settings"] = settings;
   return true;

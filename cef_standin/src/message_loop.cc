@@ -70,7 +70,13 @@ void CefQuitMessageLoop() {
     PostQuitMessage(0);
 }
 
-void CefSetOSModalLoop(bool /*osModalLoop*/) {}
+// As 2623: set on the UI thread, or from there when called elsewhere.
+void CefSetOSModalLoop(bool osModalLoop) {
+  if (standin::OnUiThread())
+    standin::SetOsModalLoop(osModalLoop);
+  else
+    standin::PostUiTask([osModalLoop] { standin::SetOsModalLoop(osModalLoop); });
+}
 
 bool CefCurrentlyOn(CefThreadId threadId) {
   return standin::OnThread(threadId);

@@ -29,6 +29,14 @@ struct UiState {
   std::map<UINT_PTR, Task> timers;
   UINT_PTR next_timer = 1;
   int loop_depth = 0;
+  // Chromium 49's MessageLoop runs no task while another runs: a native modal
+  // loop that a task entered (a move loop, a message box) dispatches our task
+  // messages, but DoWork and DoDelayedWork refuse them (nestable tasks are not
+  // allowed) until that task has returned. The OS-modal flag does not change
+  // that; it only narrows what the pump peeks in such a loop.
+  int running_tasks = 0;
+  int held_back = 0;  // task messages refused meanwhile, posted again after
+  bool os_modal_loop = false;
 };
 
 UiState& State() {
@@ -36,7 +44,30 @@ UiState& State() {
   return state;
 }
 
+// Runs |task| as the message loop's one running task; when it has returned,
+// the task messages refused while it ran are posted again.
+void RunAsTask(Task& task) {
+  ++State().running_tasks;
+  if (task)
+    task();
+  if (--State().running_tasks > 0 || State().held_back == 0)
+    return;
+  HWND window = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(State().lock);
+    window = State().window;
+  }
+  for (; State().held_back > 0; --State().held_back) {
+    if (window)
+      PostMessageW(window, kRunTaskMessage, 0, 0);
+  }
+}
+
 void RunNextTask() {
+  if (State().running_tasks > 0) {
+    ++State().held_back;
+    return;
+  }
   Task task;
   {
     std::lock_guard<std::mutex> guard(State().lock);
@@ -45,8 +76,7 @@ void RunNextTask() {
     task = std::move(State().tasks.front());
     State().tasks.pop_front();
   }
-  if (task)
-    task();
+  RunAsTask(task);
 }
 
 void RunTimer(HWND window, UINT_PTR id) {
@@ -56,8 +86,16 @@ void RunTimer(HWND window, UINT_PTR id) {
     return;
   Task task = std::move(it->second);
   State().timers.erase(it);
-  if (task)
-    task();
+  if (State().running_tasks > 0) {
+    // Due, but refused like any task: it runs once the running one returned.
+    {
+      std::lock_guard<std::mutex> guard(State().lock);
+      State().tasks.push_back(std::move(task));
+    }
+    ++State().held_back;
+    return;
+  }
+  RunAsTask(task);
 }
 
 LRESULT CALLBACK TaskWindowProc(HWND window, UINT message, WPARAM wparam,
@@ -155,6 +193,18 @@ bool PostDelayedUiTask(Task task, long long delay_ms) {
     if (!SetTimer(window, id, elapse, nullptr))
       State().timers.erase(id);
   });
+}
+
+void SetOsModalLoop(bool os_modal_loop) {
+  State().os_modal_loop = os_modal_loop;
+}
+
+bool OsModalLoop() {
+  return State().os_modal_loop;
+}
+
+bool InUiTask() {
+  return State().running_tasks > 0;
 }
 
 void RunUiLoop() {

@@ -23,6 +23,14 @@ bool OnUiThread();
 bool PostUiTask(Task task);
 bool PostDelayedUiTask(Task task, long long delay_ms);
 
+// UI thread: CefSetOSModalLoop's flag, which a client sets around a native
+// modal loop (it changes nothing of what runs here; see ui_thread.cc).
+void SetOsModalLoop(bool os_modal_loop);
+bool OsModalLoop();
+// UI thread: true while a posted task runs. Tasks posted meanwhile wait for
+// it to return, even when it enters a native modal loop.
+bool InUiTask();
+
 // UI thread: dispatches messages until a WM_QUIT arrives.
 void RunUiLoop();
 // UI thread: true while RunUiLoop runs (a quit then has a loop to end).

@@ -101,9 +101,7 @@ void RunWindowCommand(CefRefPtr<CefBrowser> browser, HWND window, const std::str
       PostMessageW(window, WM_CLOSE, 0, 0);
       break;
     case WindowAction::kDrag:
-      // The system's move loop follows the mouse until the button is let go.
-      ReleaseCapture();
-      SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+      StartWindowDrag(window);
       break;
     case WindowAction::kFullScreen:
       ToggleFullScreen(window);

@@ -23,6 +23,12 @@ void SetUpMainWindow(HWND window);
 
 LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Moves |window| with the mouse, as a drag of its caption, until the button is
+// let go. The system's move loop is a modal loop: it is entered later, from the
+// window's own message, never inside the caller's task, in which the engine
+// would run none of its work (a page's answers included) until the drag ended.
+void StartWindowDrag(HWND window);
+
 // Switches the window into full screen on the whole area of its monitor, or
 // back to the rectangle it had. The style and show state stay as they are; the
 // frame goes away through FramelessWindowProc. A failed monitor query leaves

@@ -7,6 +7,7 @@
 #include "app/trace.h"
 #include "browser/client_handler.h"
 #include "browser/window_geometry.h"
+#include "include/cef_app.h"
 #include "resources/resource.h"
 
 WNDPROC previousWindowProc = nullptr;
@@ -20,6 +21,9 @@ namespace {
 // offer window controls of its own.
 constexpr DWORD kMainWindowStyle = WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
                                    WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+// Posted to the main window: start the move loop (StartWindowDrag).
+constexpr UINT kStartDragMessage = WM_APP + 0x5A;
 
 HICON LoadAppIcon(HMODULE module, int widthMetric, int heightMetric) {
   return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDI_APP_ICON), IMAGE_ICON,
@@ -113,7 +117,20 @@ void SetUpMainWindow(HWND window) {
 LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCALCSIZE && wParam == TRUE)
     return CalcFramelessClientRect(window, wParam, lParam);
+  if (message == kStartDragMessage) {
+    // The engine's pump leaves the move loop's own messages to it meanwhile.
+    CefSetOSModalLoop(true);
+    ReleaseCapture();
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    CefSetOSModalLoop(false);
+    return 0;
+  }
   return CallWindowProcW(previousWindowProc, window, message, wParam, lParam);
+}
+
+void StartWindowDrag(HWND window) {
+  if (window)
+    PostMessageW(window, kStartDragMessage, 0, 0);
 }
 
 void ToggleFullScreen(HWND window, MonitorInfoReader getMonitorInfo) {

@@ -63,7 +63,8 @@ b = [b for b in r["buttons"] if b["label"] == sys.argv[2]][0]
 print(b["x"] + b["width"] // 2, b["y"] + b["height"] // 2)' "${line#reply }" "$1"
 }
 zoom_at=$(centre "Zoom 150 %") && maximise_at=$(centre "Maximise") &&
-  memory_at=$(centre "Memory figure") || broken "buttons missing"
+  memory_at=$(centre "Memory figure") && drag_at=$(centre "Drag: hold and move") ||
+  broken "buttons missing"
 
 listed() {  # the list shows this line, within 10 s
   for _ in $(seq 50); do
@@ -109,6 +110,41 @@ zoomed() {
 sys.exit(0 if abs(r["level"] - math.log(1.5) / math.log(1.2)) < 0.01 else 1)' "${line#reply }"
 }
 check "the site is shown at 150 % (zoom level log 1.5 / log 1.2)" zoomed
+
+# A drag: the button held on "Drag" starts the system's move loop, in which the
+# engine must go on with its work. A query sent meanwhile (the channel itself
+# needs the engine's tasks) is answered before the button is let go.
+engine_flag() {  # the OS-modal flag the engine was given is $1 (True/False)
+  ask '{"op":"engine"}' && [ "$(reply 'r["os_modal_loop"]')" = "$1" ]
+}
+answered_during_drag() {
+  ask '{"op":"query","request":"app:getram","wait_ms":10000}' &&
+    [ "$(reply 'r["state"]')" = success ] || { echo "  < $line"; return 1; }
+}
+moved_by() {  # dx dy: the window's place, against $drag_from
+  local g
+  for _ in $(seq 50); do
+    g=$(geometry -id "$wid")
+    python3 -c 'import re, sys
+a = list(map(int, re.split("[,x]", sys.argv[1]))); b = list(map(int, re.split("[,x]", sys.argv[2])))
+sys.exit(0 if b[0] - a[0] == int(sys.argv[3]) and b[1] - a[1] == int(sys.argv[4]) else 1)' \
+      "$drag_from" "$g" "$1" "$2" && return 0
+    sleep 0.1
+  done
+  echo "  from $drag_from to $g"
+  return 1
+}
+drag_from=$(geometry -id "$wid")
+# shellcheck disable=SC2086
+xdotool mousemove --window "$wid" $drag_at mousedown 1
+sleep 1
+check "while the window is dragged, a query is answered before the button is let go" answered_during_drag
+check "  ... and the move loop runs with the engine's OS-modal flag set" engine_flag True
+xdotool mousemove_relative -- 40 30
+sleep 0.3
+xdotool mouseup 1
+check "the window moved with the mouse (40, 30)" moved_by 40 30
+check "  ... and the flag is cleared after the drag" engine_flag False
 
 # shellcheck disable=SC2086
 xdotool mousemove --window "$wid" $maximise_at click 1
