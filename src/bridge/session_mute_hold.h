@@ -31,14 +31,18 @@ class SessionMuteHold {
   SessionMuteHold(const SessionMuteHold&) = delete;
   SessionMuteHold& operator=(const SessionMuteHold&) = delete;
 
-  // Returns true once sessions that appear from now on are muted, false when
-  // the default device cannot report new sessions; true at once while
-  // already holding.
-  bool Start();
-  // How long Stop waits for the hold thread. A thread stuck in a call into
-  // the audio service is left behind then, so the launcher can still end;
-  // it owns all it uses.
+  // How long Start and Stop wait for the hold thread. A thread stuck in a
+  // call into the audio service is left behind then, so that the window (Start
+  // runs on the UI thread) stays alive and the launcher can still end; it owns
+  // all it uses.
+  static constexpr std::chrono::milliseconds kStartBound{2000};
   static constexpr std::chrono::milliseconds kStopBound{2000};
+
+  // Returns true once sessions that appear from now on are muted, false when
+  // the default device cannot report new sessions or does not answer within
+  // |bound| (a hold that comes up later then mutes nothing); true at once while
+  // already holding.
+  bool Start(std::chrono::milliseconds bound = kStartBound);
 
   // Returns once the notification is unregistered and no session will be
   // muted by the hold any more, or after |bound| when the hold thread is

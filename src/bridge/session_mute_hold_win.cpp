@@ -111,7 +111,7 @@ SessionMuteHold::~SessionMuteHold() {
   Stop();
 }
 
-bool SessionMuteHold::Start() {
+bool SessionMuteHold::Start(std::chrono::milliseconds bound) {
   if (IsHolding())
     return true;
   arrivals_ = std::make_shared<SessionArrivals>();
@@ -122,9 +122,13 @@ bool SessionMuteHold::Start() {
                                       arrivals = arrivals_, started] {
     HoldMute(exeFileName, source, arrivals, *started);
   });
-  if (holding.get())
+  const bool answered = holding.wait_for(bound) == std::future_status::ready;
+  if (answered && holding.get())
     return true;
-  thread_.join();
+  // Closed first: a hold thread that comes up after all ends at once. One
+  // that answered is on its way out; a stuck one is left behind now.
+  arrivals_->Close();
+  JoinWithin(thread_, threadEnd_, answered ? bound : std::chrono::milliseconds(0));
   threadEnd_.reset();
   arrivals_.reset();
   return false;

@@ -218,4 +218,33 @@ TEST(SessionMuteHoldTest, StoppingAHungHoldWaitsAtMostTheBound) {
   CloseHandle(gate);
 }
 
+// The audio service does not answer the hold's registration: the mute's
+// start (on the UI thread) gives up after its bound, and a hold that comes up
+// later mutes nothing and ends by itself.
+TEST(SessionMuteHoldTest, StartingAHungHoldWaitsAtMostTheBound) {
+  const HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(gate);
+  fake::ManagerTraits traits;
+  traits.registerGate = gate;
+  FakeAudio audio(traits);
+  {
+    SessionMuteHold hold(OwnExeFileName(), audio.Source());
+    const DWORD before = GetTickCount();
+    EXPECT_FALSE(hold.Start(std::chrono::milliseconds(300)));
+    const DWORD waited = GetTickCount() - before;
+    EXPECT_GE(waited, 250u);
+    EXPECT_LT(waited, 5000u);  // the bound; the rest is slack
+    EXPECT_TRUE(hold.Stop(std::chrono::milliseconds(0))) << "nothing holds";
+  }
+  SetEvent(gate);
+  // The thread left behind registers, finds the hold given up and unregisters.
+  EXPECT_TRUE(e2e::PollUntil([&] {
+    return audio.consoleSessions->lastRegistered() && audio.consoleSessions->registrations() == 0;
+  }));
+  const ComPtr<fake::Session> later = audio.consoleSessions->OpenSession({GetCurrentProcessId()});
+  Sleep(200);
+  EXPECT_FALSE(later->muted());
+  CloseHandle(gate);
+}
+
 }  // namespace

@@ -133,6 +133,9 @@ class SessionList final : public ComObject<IAudioSessionEnumerator> {
 struct ManagerTraits {
   bool listsSessions = true;       // GetSessionEnumerator fails when false (as in Wine 8)
   bool reportsNewSessions = true;  // RegisterSessionNotification fails when false (as in Wine 8)
+  // When set, RegisterSessionNotification hangs until this event is
+  // signalled, as a call into an audio service that does not answer.
+  HANDLE registerGate = nullptr;
 };
 
 class SessionManager final : public ComObject<IAudioSessionManager2> {
@@ -184,6 +187,8 @@ class SessionManager final : public ComObject<IAudioSessionManager2> {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE RegisterSessionNotification(IAudioSessionNotification* notification) override {
+    if (traits_.registerGate)
+      WaitForSingleObject(traits_.registerGate, INFINITE);
     if (!traits_.reportsNewSessions)
       return E_NOTIMPL;
     if (!notification)
