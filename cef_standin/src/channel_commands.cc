@@ -415,15 +415,16 @@ bool OpFailLoad(ChannelHost& host, Call& call) {
   std::string url, text;
   int code = 0;
   int wait_ms = 0;
+  bool after_commit = false;
   if (!call.Target(&browser, &frame) || !call.String("url", nullptr, &url) ||
       !call.Int("error_code", -105, INT32_MIN, INT32_MAX, &code) ||
       !call.String("error_text", "net::ERR_NAME_NOT_RESOLVED", &text) ||
-      !call.WaitMs(5000, &wait_ms))
+      !call.Bool("after_commit", false, &after_commit) || !call.WaitMs(5000, &wait_ms))
     return false;
   int navigation = 0;
   Status status;
   if (!OnUi(host, call, [&] {
-        status = FailLoad(browser, frame, url, code, text, &navigation);
+        status = FailLoad(browser, frame, url, code, text, &navigation, after_commit);
       }) ||
       !call.Take(status))
     return false;

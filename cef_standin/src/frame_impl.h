@@ -44,6 +44,10 @@ class FrameImpl : public CefFrame {
   // The frame left its browser (its document went away or the browser closed).
   void Detach();
 
+  // The URL of the navigation under way while it has neither committed nor
+  // failed; empty otherwise. A newer navigation aborts it.
+  const std::string& provisional_url() const { return provisional_url_; }
+  void set_provisional_url(std::string url) { provisional_url_ = std::move(url); }
   // The navigation whose events are under way for this frame, 0 when none.
   int navigation() const { return navigation_; }
   void set_navigation(int navigation) { navigation_ = navigation; }
@@ -87,6 +91,7 @@ class FrameImpl : public CefFrame {
   std::optional<std::string> document_;
   bool load_ended_ = false;
   int navigation_ = 0;
+  std::string provisional_url_;
 
   IMPLEMENT_REFCOUNTING(FrameImpl);
 };

@@ -58,7 +58,11 @@ void RunStep(CefRefPtr<FrameImpl> frame, int ticket, Steps steps, std::size_t in
   PostUiTask([frame, ticket, steps, next] { RunStep(frame, ticket, steps, next); });
 }
 
-int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps) {
+void ReportLoadError(BrowserImpl* browser, FrameImpl* frame, int error_code,
+                     const std::string& error_text, const std::string& url);
+
+// |url|: what the navigation loads, provisional until it commits or fails.
+int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps, const std::string& url) {
   const int ticket = next_navigation++;
   BrowserImpl* browser = frame->browser();
   if (!browser || browser->closed())
@@ -66,9 +70,22 @@ int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps) {
   // A frame already loading stays counted once; the newer navigation ends it.
   if (frame->navigation() == 0)
     browser->ChangeLoading(+1);
+  // Chromium 49 fails a provisional load that a newer one replaces with
+  // ERR_ABORTED, before the newer one's request goes out.
+  if (frame->navigation() != 0 && !frame->provisional_url().empty()) {
+    const std::string aborted = frame->provisional_url();
+    // After the loading state's change, which every navigation tells first.
+    steps.insert(steps.empty() ? steps.end() : steps.begin() + 1,
+                 [aborted](BrowserImpl* b, FrameImpl* f) {
+                   ReportLoadError(b, f, ERR_ABORTED, "net::ERR_ABORTED", aborted);
+                   return true;
+                 });
+  }
+  frame->set_provisional_url(url);
   frame->set_navigation(ticket);
   steps.push_back([](BrowserImpl* b, FrameImpl* f) {
     f->set_navigation(0);
+    f->set_provisional_url(std::string());
     b->ChangeLoading(-1);
     b->NotifyLoadingState();
     return true;
@@ -130,6 +147,8 @@ bool CreateContext(BrowserImpl* browser, FrameImpl* frame) {
 
 void ReportLoadError(BrowserImpl* browser, FrameImpl* frame, int error_code,
                      const std::string& error_text, const std::string& url) {
+  if (url == frame->provisional_url())
+    frame->set_provisional_url(std::string());
   CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
   if (handler) {
     handler->OnLoadError(browser, frame, static_cast<cef_errorcode_t>(error_code),
@@ -179,6 +198,7 @@ std::optional<NetworkFailure>& Network() {
 void CommitSteps(std::vector<Step>* steps, const std::string& url,
                  std::shared_ptr<std::optional<std::string>> document) {
   steps->push_back([url, document](BrowserImpl* browser, FrameImpl* frame) {
+    frame->set_provisional_url(std::string());
     if (frame->IsMain()) {
       browser->DropSubFrames(frame);
       browser->StartRendererIfGone();
@@ -205,6 +225,20 @@ void CommitSteps(std::vector<Step>* steps, const std::string& url,
   steps->push_back(CreateContext);
 }
 
+// 2623's DidFailLoad: the committed document's load fails; OnLoadError and
+// OnLoadEnd with the error code, one right after the other.
+void FailedLoadEndStep(std::vector<Step>* steps, const std::string& url,
+                       const NetworkFailure& failure) {
+  steps->push_back([url, failure](BrowserImpl* browser, FrameImpl* frame) {
+    frame->set_load_ended(true);
+    ReportLoadError(browser, frame, failure.error_code, failure.error_text, url);
+    CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
+    if (handler)
+      handler->OnLoadEnd(browser, frame, failure.error_code);
+    return true;
+  });
+}
+
 void LoadEndStep(std::vector<Step>* steps, std::shared_ptr<const Response> response) {
   steps->push_back([response](BrowserImpl* browser, FrameImpl* frame) {
     // Chromium's error document finishes under its own URL, which the
@@ -227,15 +261,17 @@ void LoadEndStep(std::vector<Step>* steps, std::shared_ptr<const Response> respo
 // |http_status| when it is up.
 int StartNetworkLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
                      cef_transition_type_t transition, int http_status,
-                     std::optional<NetworkFailure> failure) {
+                     std::optional<NetworkFailure> failure, bool after_commit = false) {
   auto response = std::make_shared<Response>();
   auto document = std::make_shared<std::optional<std::string>>();
   std::vector<Step> steps;
   steps.push_back(NotifyLoadingInRenderer);
   steps.push_back(BeforeBrowse(url, transition));
-  steps.push_back([url, http_status, failure, response, document](BrowserImpl* browser,
-                                                                  FrameImpl* frame) {
-    const std::optional<NetworkFailure> fails = failure ? failure : Network();
+  // A failure after the commit is the document's, not the request's.
+  const std::optional<NetworkFailure> request_failure = after_commit ? std::nullopt : failure;
+  steps.push_back([url, http_status, request_failure, response, document](BrowserImpl* browser,
+                                                                          FrameImpl* frame) {
+    const std::optional<NetworkFailure> fails = request_failure ? request_failure : Network();
     if (!fails) {
       response->http_status = http_status;
       return true;
@@ -251,8 +287,11 @@ int StartNetworkLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
     return fails->error_code != ERR_ABORTED;
   });
   CommitSteps(&steps, url, document);
-  LoadEndStep(&steps, response);
-  return Begin(frame, std::move(steps));
+  if (after_commit && failure)
+    FailedLoadEndStep(&steps, url, *failure);
+  else
+    LoadEndStep(&steps, response);
+  return Begin(frame, std::move(steps), url);
 }
 
 }  // namespace
@@ -276,8 +315,9 @@ int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
 }
 
 int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
-                    int error_code, const std::string& error_text) {
-  return StartNetworkLoad(frame, url, TT_LINK, 200, NetworkFailure{error_code, error_text});
+                    int error_code, const std::string& error_text, bool after_commit) {
+  return StartNetworkLoad(frame, url, TT_LINK, 200, NetworkFailure{error_code, error_text},
+                          after_commit);
 }
 
 int StartStringLoad(CefRefPtr<FrameImpl> frame, const std::string& html,
@@ -291,9 +331,10 @@ int StartStringLoad(CefRefPtr<FrameImpl> frame, const std::string& html,
   auto document = std::make_shared<std::optional<std::string>>(html);
   std::vector<Step> steps;
   steps.push_back(NotifyLoading);
-  CommitSteps(&steps, url.empty() ? "about:blank" : url, document);
+  const std::string shown = url.empty() ? "about:blank" : url;
+  CommitSteps(&steps, shown, document);
   LoadEndStep(&steps, response);
-  return Begin(frame, std::move(steps));
+  return Begin(frame, std::move(steps), shown);
 }
 
 void ReleaseFrameContext(CefRefPtr<FrameImpl> frame) {

@@ -14,7 +14,8 @@ namespace standin {
 class FrameImpl;
 
 // UI thread. Return the navigation's ticket (see standin::NavigationDone). A
-// later navigation of the same frame replaces one still under way.
+// later navigation of the same frame replaces one still under way; one that
+// has not committed yet then ends with OnLoadError(ERR_ABORTED) for its URL.
 //
 // OnLoadingStateChange(true) when the browser was idle, then the request
 // handler's OnBeforeBrowse. Cancelled there: OnLoadError(ERR_ABORTED), and the
@@ -35,8 +36,11 @@ int StartNavigation(CefRefPtr<FrameImpl> frame, const std::string& url,
 // old context released and one for the error document created, then
 // OnLoadEnd(0) with the frame's URL now kErrorDocumentUrl (the error
 // document's own, which its finish message carries).
+// With |after_commit|, the document commits as usual and then its load fails,
+// as 2623's DidFailLoad tells it: OnLoadError(code, text, url), then
+// OnLoadEnd(code).
 int StartFailedLoad(CefRefPtr<FrameImpl> frame, const std::string& url,
-                    int error_code, const std::string& error_text);
+                    int error_code, const std::string& error_text, bool after_commit = false);
 // CefFrame::LoadString: the renderer makes a document of |html| under |url|
 // without the network, so no OnBeforeBrowse: OnLoadingStateChange(true),
 // OnLoadStart (URL |url|), contexts swapped, OnLoadEnd(0), which is the status

@@ -337,7 +337,8 @@ Status Reload(int browser_id, int* navigation) {
 }
 
 Status FailLoad(int browser_id, std::int64_t frame_id, const std::string& url,
-                int error_code, const std::string& error_text, int* navigation) {
+                int error_code, const std::string& error_text, int* navigation,
+                bool after_commit) {
   // Codes the error enumeration can hold; others would not be valid values.
   if (error_code < -512 || error_code > 0)
     return Error("bad field: error_code");
@@ -345,7 +346,7 @@ Status FailLoad(int browser_id, std::int64_t frame_id, const std::string& url,
   CefRefPtr<FrameImpl> frame;
   Status status = FindTarget(browser_id, frame_id, &browser, &frame);
   if (status.ok())
-    *navigation = StartFailedLoad(frame, url, error_code, error_text);
+    *navigation = StartFailedLoad(frame, url, error_code, error_text, after_commit);
   return status;
 }
 

@@ -129,6 +129,25 @@ TEST_F(NavigationTest, FailedLoadReportsTheErrorThenShowsAnEmptyErrorDocument) {
             "bad field: error_code");
 }
 
+// 2623's DidFailLoad: a document that committed and then failed to load
+// gets OnLoadError and OnLoadEnd with the error code, one after the other.
+TEST_F(NavigationTest, AFailureAfterTheCommitEndsTheLoadWithTheErrorCode) {
+  Open();
+  const std::string main = Id(MainFrameId());
+  Events().clear();
+  int navigation = 0;
+  ASSERT_TRUE(standin::FailLoad(BrowserId(), 0, "https://site.example/half", -101,
+                                "net::ERR_CONNECTION_RESET", &navigation, true).ok());
+  Pump([&] { return standin::NavigationDone(navigation); });
+  EXPECT_EQ(EventsStartingWith(kLoadEvents),
+            (std::vector<std::string>{
+                "OnLoadingStateChange 1", "OnLoadStart " + main + " https://site.example/half",
+                "OnContextReleased " + main, "OnContextCreated " + main,
+                "OnLoadError " + main + " -101 net::ERR_CONNECTION_RESET https://site.example/half",
+                "OnLoadEnd " + main + " -101", "OnLoadingStateChange 0"}));
+  EXPECT_EQ(Frames()[0].url, "https://site.example/half") << "the document stays";
+}
+
 // LoadString makes the document in the renderer: no request, so no
 // OnBeforeBrowse, and no HTTP status; the frame shows the URL it was given.
 // A failure page put there from OnLoadError replaces the error document.
@@ -229,9 +248,12 @@ TEST_F(NavigationTest, ANewerNavigationReplacesOneUnderWay) {
   Pump([&] { return standin::NavigationDone(first) && standin::NavigationDone(second); });
   Settle();
   EXPECT_FALSE(Happened("OnLoadStart " + Id(main) + " https://site.example/a"));
-  EXPECT_EQ(EventsStartingWith({"OnLoadingStateChange", "OnLoadEnd"}),
-            (std::vector<std::string>{"OnLoadingStateChange 1", "OnLoadEnd " + Id(main) + " 200",
-                                      "OnLoadingStateChange 0"}));
+  EXPECT_EQ(EventsStartingWith({"OnLoadingStateChange", "OnLoadEnd", "OnLoadError"}),
+            (std::vector<std::string>{
+                "OnLoadingStateChange 1",
+                "OnLoadError " + Id(main) + " -3 net::ERR_ABORTED https://site.example/a",
+                "OnLoadEnd " + Id(main) + " 200", "OnLoadingStateChange 0"}))
+      << "the replaced navigation is aborted";
   EXPECT_FALSE(client_->browser->IsLoading());
 }
 

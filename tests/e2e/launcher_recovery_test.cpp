@@ -192,6 +192,22 @@ TEST_F(LauncherRecoveryTest, AnotherSitesFailedPageLeadsBackToTheGame) {
   ASSERT_TRUE(GamePageAgain(ZLM_SITE_URL, page->context)) << channel_.Frames()->front();
 }
 
+// A game page whose load breaks off after it committed (2623's DidFailLoad:
+// OnLoadError, then OnLoadEnd with the code) gets the failure page and its
+// retry, not the game's script.
+TEST_F(LauncherRecoveryTest, APageThatFailsAfterItsCommitGetsTheFailurePage) {
+  const e2e::FrameRecord room = OpenRoom();
+  const size_t runs = EmbeddedRuns(room.id);
+  ASSERT_TRUE(channel_.FailLoad(room_, {}, -101, "net::ERR_CONNECTION_RESET", Millis(5000), true)
+                  .ok());
+  auto page = MainFrameShowing(true, Millis(10000));
+  ASSERT_TRUE(page) << "main frame: " << channel_.Frames()->front();
+  EXPECT_EQ(page->url, room_);
+  EXPECT_NE(page->document->find("net::ERR_CONNECTION_RESET (-101)"), std::string::npos);
+  EXPECT_NE(page->document->find("tries again"), std::string::npos);
+  EXPECT_EQ(EmbeddedRuns(page->id), runs) << "the broken document got no script";
+}
+
 TEST_F(LauncherRecoveryTest, ATlsErrorGetsThePageButNoAutomaticRetry) {
   OpenRoom();
   ASSERT_TRUE(channel_.FailLoad(room_, {}, -107, "net::ERR_SSL_PROTOCOL_ERROR").ok());

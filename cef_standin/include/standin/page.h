@@ -113,7 +113,8 @@ Status Navigate(int browser, std::int64_t frame, const std::string& url,
 // The browser's Reload, as the page's location.reload() would ask for it.
 Status Reload(int browser, int* navigation);
 Status FailLoad(int browser, std::int64_t frame, const std::string& url,
-                int error_code, const std::string& error_text, int* navigation);
+                int error_code, const std::string& error_text, int* navigation,
+                bool after_commit = false);
 bool NavigationDone(int navigation);
 // Takes the network down (every request that goes out fails with the error)
 // or brings it back (offline false; the error is ignored).

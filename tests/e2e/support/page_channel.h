@@ -97,10 +97,11 @@ class PageChannel {
   // brings it back; answers whether it is down now.
   ChannelResult<bool> SetNetwork(bool offline, std::optional<int> error_code = {});
   // Without a code and text the engine reports a name-resolution error.
+  // |afterCommit|: the document commits, then its load fails.
   ChannelResult<bool> FailLoad(const std::string& url, Target target = {},
                                std::optional<int> error_code = {},
                                const std::string& error_text = {},
-                               Millis wait = kLoadWait);
+                               Millis wait = kLoadWait, bool afterCommit = false);
   // `disposition` is one of kDispositionNames; empty means a new tab. With
   // no_frame, OnBeforePopup is given no frame (as the real engine may do).
   // The reply comes once OnBeforePopup returned on the engine's IO thread.

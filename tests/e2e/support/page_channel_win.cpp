@@ -201,8 +201,10 @@ ChannelResult<bool> PageChannel::FailLoad(const std::string& url,
                                           Target target,
                                           std::optional<int> error_code,
                                           const std::string& error_text,
-                                          Millis wait) {
+                                          Millis wait, bool afterCommit) {
   json request = {{"op", "fail_load"}, {"url", url}, {"wait_ms", wait.count()}};
+  if (afterCommit)
+    request["after_commit"] = true;
   if (error_code)
     request["error_code"] = *error_code;
   if (!error_text.empty())
