@@ -7,6 +7,7 @@
 #include "browser_window.h"
 #include "engine.h"
 #include "key_event.h"
+#include "process_message_impl.h"
 #include "include/cef_keyboard_handler.h"
 #include "include/cef_life_span_handler.h"
 #include "include/cef_load_handler.h"
@@ -469,8 +470,9 @@ bool BrowserImpl::SendProcessMessage(CefProcessId target_process,
                                      CefRefPtr<CefProcessMessage> message) {
   if (!message || !message->IsValid())
     return false;
-  // The receiver gets its own copy, as across a process boundary.
-  CefRefPtr<CefProcessMessage> copy = message->Copy();
+  // The receiver gets its own read-only copy, as across a process boundary,
+  // detached once its handler returned.
+  CefRefPtr<CefProcessMessage> copy = CefProcessMessageImpl::CopyAsReceived(message);
   if (!copy)
     return false;
   // Across the process boundary: what one renderer sent, or was sent, never
@@ -491,6 +493,7 @@ bool BrowserImpl::SendProcessMessage(CefProcessId target_process,
       if (renderer)
         renderer->OnProcessMessageReceived(self.get(), PID_BROWSER, copy);
     }
+    static_cast<CefProcessMessageImpl*>(copy.get())->Detach();
   });
 }
 

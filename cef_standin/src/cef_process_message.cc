@@ -24,18 +24,23 @@ CefRefPtr<CefProcessMessageImpl> CefProcessMessageImpl::CopyWithArguments(
   return copy;
 }
 
-bool CefProcessMessageImpl::IsValid() { return true; }
+void CefProcessMessageImpl::Detach() {
+  valid_ = false;
+  arguments_->Invalidate();
+}
+
+bool CefProcessMessageImpl::IsValid() { return valid_; }
 
 bool CefProcessMessageImpl::IsReadOnly() { return read_only_; }
 
 CefRefPtr<CefProcessMessage> CefProcessMessageImpl::Copy() {
-  return CopyWithArguments(false).get();
+  return valid_ ? CopyWithArguments(false).get() : nullptr;
 }
 
-CefString CefProcessMessageImpl::GetName() { return name_; }
+CefString CefProcessMessageImpl::GetName() { return valid_ ? name_ : CefString(); }
 
 CefRefPtr<CefListValue> CefProcessMessageImpl::GetArgumentList() {
-  return arguments_.get();
+  return valid_ ? arguments_.get() : nullptr;
 }
 
 // static

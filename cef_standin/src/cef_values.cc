@@ -258,15 +258,28 @@ bool CefListValueImpl::SetDictionary(
   return false;
 }
 
-// The list stores its own copy of |value|; the caller's list is unchanged.
+// As in 2623: a list that belongs to another object is copied and stays as
+// it is; one that belongs to nobody is taken over, and the caller's reference
+// to it becomes invalid. A list cannot hold itself.
 bool CefListValueImpl::SetList(int index, CefRefPtr<CefListValue> value) {
   auto* source = static_cast<CefListValueImpl*>(value.get());
-  if (!source || !source->IsValid())
+  if (!source || !source->IsValid() || source == this || !valid_ || read_only_)
     return false;
   CefRefPtr<CefListValueImpl> copy = source->DeepCopy();
   copy->SetOwned(true);
   copy->SetReadOnly(read_only_);
-  return Store(index, copy);
+  if (!Store(index, copy))
+    return false;
+  if (!source->owned_)
+    source->Invalidate();
+  return true;
+}
+
+void CefListValueImpl::Invalidate() {
+  valid_ = false;
+  for (Element& element : items_)
+    Release(element);
+  items_.clear();
 }
 
 // static

@@ -24,6 +24,10 @@ class CefListValueImpl : public CefListValue {
   // An owned list belongs to a parent list or a process message.
   void SetOwned(bool owned) { owned_ = owned; }
 
+  // The list, and any nested list, no longer refers to anything: what the
+  // list's owner gave away or let go.
+  void Invalidate();
+
   // CefListValue methods:
   bool IsValid() override;
   bool IsOwned() override;

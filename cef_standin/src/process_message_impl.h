@@ -16,6 +16,10 @@ class CefProcessMessageImpl : public CefProcessMessage {
   static CefRefPtr<CefProcessMessage> CopyAsReceived(
       CefRefPtr<CefProcessMessage> message);
 
+  // After the receiver's handler returned, as 2623 detaches a received
+  // message: it and its arguments are invalid from then on.
+  void Detach();
+
   // CefProcessMessage methods:
   bool IsValid() override;
   bool IsReadOnly() override;
@@ -29,6 +33,7 @@ class CefProcessMessageImpl : public CefProcessMessage {
   const CefString name_;
   CefRefPtr<CefListValueImpl> arguments_;
   bool read_only_;
+  bool valid_ = true;
 
   IMPLEMENT_REFCOUNTING(CefProcessMessageImpl);
   DISALLOW_COPY_AND_ASSIGN(CefProcessMessageImpl);

@@ -134,6 +134,8 @@ class TestClient : public CefClient,
   QueryFn on_query;
   std::function<void()> during_popup;  // runs inside OnBeforePopup (IO thread)
   std::function<void(CefRefPtr<CefFrame>)> on_load_error;  // runs inside OnLoadError
+  // Every process message the browser side received, kept past its handler.
+  std::vector<CefRefPtr<CefProcessMessage>> received;
 
   CefRefPtr<CefBrowser> browser;
   std::vector<CefRefPtr<CefBrowser>> popups;  // opened by the engine, oldest first
@@ -148,6 +150,7 @@ class TestClient : public CefClient,
   }
   bool OnProcessMessageReceived(CefRefPtr<CefBrowser> b, CefProcessId source,
                                 CefRefPtr<CefProcessMessage> message) override {
+    received.push_back(message);
     return router && router->OnProcessMessageReceived(b, source, message);
   }
 

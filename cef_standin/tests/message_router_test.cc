@@ -72,6 +72,31 @@ TEST_F(MessageRouterTest, AnswersReachThePageAndEndOrKeepTheQuery) {
   }
 }
 
+// As 2623 hands them over: a received message is read-only while its handler
+// runs and detached once it returned.
+TEST_F(MessageRouterTest, AReceivedMessageIsReadOnlyAndDetachedAfterItsHandler) {
+  bool read_only_inside = false;
+  client_->on_query = [&](const std::string&, bool, CefRefPtr<Callback> callback) {
+    read_only_inside = client_->received.back()->IsReadOnly() &&
+                       client_->received.back()->GetArgumentList()->IsReadOnly();
+    callback->Success("ok");
+    return true;
+  };
+  Open();
+  int id = 0;
+  ASSERT_TRUE(standin::SendQuery(BrowserId(), 0, "x", false, &id).ok());
+  Pump([&] {
+    QueryRecord record;
+    return standin::GetQuery(id, &record).ok() && record.state == QueryState::kSuccess;
+  });
+  ASSERT_FALSE(client_->received.empty());
+  EXPECT_TRUE(read_only_inside);
+  for (const CefRefPtr<CefProcessMessage>& message : client_->received) {
+    EXPECT_FALSE(message->IsValid());
+    EXPECT_FALSE(message->GetArgumentList());
+  }
+}
+
 TEST_F(MessageRouterTest, RequestIdsCountFromOneAndFrameIdsSurviveTheTrip) {
   Open();
   int first = 0, second = 0;

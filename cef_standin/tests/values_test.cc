@@ -114,13 +114,16 @@ TEST(ListValue, CopyIsDeepAndEqualButNotSame) {
   EXPECT_FALSE(list->IsEqual(nullptr));
 }
 
+// As in 2623: a list of nobody's is taken over (the caller's reference goes
+// invalid), one that belongs to another object is copied.
 TEST(ListValue, NestedListBelongsToItsParent) {
   CefRefPtr<CefListValue> source = CefListValue::Create();
   source->SetString(0, "a");
   CefRefPtr<CefListValue> parent = CefListValue::Create();
   ASSERT_TRUE(parent->SetList(0, source));
+  EXPECT_FALSE(source->IsValid()) << "taken over";
+  EXPECT_FALSE(source->SetString(0, "changed after insertion"));
 
-  source->SetString(0, "changed after insertion");
   CefRefPtr<CefListValue> child = parent->GetList(0);
   EXPECT_EQ("a", child->GetString(0).ToString());
   EXPECT_TRUE(child->IsOwned());
@@ -134,8 +137,17 @@ TEST(ListValue, NestedListBelongsToItsParent) {
   EXPECT_FALSE(child->SetInt(0, 1));
   EXPECT_FALSE(child->Copy());
 
-  ASSERT_TRUE(parent->SetList(1, parent));
-  EXPECT_EQ(1, parent->GetList(1)->GetInt(0));
+  EXPECT_FALSE(parent->SetList(1, parent)) << "a list cannot hold itself";
+
+  CefRefPtr<CefListValue> other = CefListValue::Create();
+  other->SetString(0, "b");
+  ASSERT_TRUE(parent->SetList(1, other));
+  CefRefPtr<CefListValue> owned = parent->GetList(1);
+  CefRefPtr<CefListValue> second = CefListValue::Create();
+  ASSERT_TRUE(second->SetList(0, owned));
+  EXPECT_TRUE(owned->IsValid()) << "copied from its owner, which keeps it";
+  EXPECT_EQ("b", second->GetList(0)->GetString(0).ToString());
+  EXPECT_FALSE(second->GetList(0)->IsSame(owned));
 }
 
 TEST(ProcessMessage, CreateCopyAndArguments) {
@@ -187,6 +199,14 @@ TEST(ProcessMessage, ReceivedCopyIsFrozenAndIndependent) {
   EXPECT_TRUE(writable->GetArgumentList()->GetList(1)->SetInt(0, 1));
 
   EXPECT_FALSE(CefProcessMessageImpl::CopyAsReceived(nullptr));
+
+  // After the receiver's handler returned, the message is detached.
+  static_cast<CefProcessMessageImpl*>(received.get())->Detach();
+  EXPECT_FALSE(received->IsValid());
+  EXPECT_FALSE(received->GetArgumentList());
+  EXPECT_FALSE(received->Copy());
+  EXPECT_FALSE(got->IsValid());
+  EXPECT_EQ(0, got->GetInt(0));
 }
 
 // Frame ids travel through messages as two ints.
