@@ -76,12 +76,14 @@ TEST(LauncherPresenceTest, EndsAfterItsWindowClosesWhileDiscordHangs) {
 
   const auto window = MainWindow(launcher);
   ASSERT_TRUE(window.has_value()) << "no main window";
-  // Past the first handshake, which is then stuck in the full pipe.
-  ::Sleep(1500);
+  // The first handshake is stuck in the full pipe; its write gives up by
+  // itself, and the launcher lets go of the connection while its window is
+  // still open (without that bound the presence thread would stay stuck).
+  ASSERT_TRUE(e2e::PollUntil([&] { return discord.DroppedConnections() >= 1; }))
+      << "the stuck write never gave up";
   const auto closedAt = std::chrono::steady_clock::now();
   e2e::PostClose(window->handle);
-  // Nominally within about a second: the stuck write gives up after 1 s, and
-  // the launcher waits for its presence thread 2 s at most. 10 s is slack.
+  // The launcher waits for its presence thread 2 s at most; 10 s is slack.
   const auto code = launcher.WaitForExit(e2e::Millis(10000));
   ASSERT_TRUE(code.has_value()) << "the launcher is still running after its window closed";
   EXPECT_EQ(*code, 0);

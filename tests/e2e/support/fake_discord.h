@@ -76,6 +76,9 @@ class FakeDiscord {
 
   std::wstring pipe_name() const;
   std::vector<DiscordFrame> Frames() const;
+  // A hung server (reads false): how many clients let go of their end of a
+  // connection that it never read from.
+  int DroppedConnections() const;
   // The first frame that |match| accepts, once it has arrived.
   std::optional<DiscordFrame> WaitForFrame(const std::function<bool(const DiscordFrame&)>& match,
                                            Millis timeout = kDefaultTimeout) const;
@@ -93,6 +96,7 @@ class FakeDiscord {
   std::vector<std::thread> connections_;  // guarded by mutex_
   std::vector<DiscordFrame> frames_;      // guarded by mutex_
   int next_connection_ = 1;               // guarded by mutex_
+  int dropped_ = 0;                       // guarded by mutex_
 };
 
 // A SET_ACTIVITY that the server accepted.

@@ -95,6 +95,11 @@ std::vector<DiscordFrame> FakeDiscord::Frames() const {
   return frames_;
 }
 
+int FakeDiscord::DroppedConnections() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dropped_;
+}
+
 std::optional<DiscordFrame> FakeDiscord::WaitForFrame(
     const std::function<bool(const DiscordFrame&)>& match, Millis timeout) const {
   return PollUntil(
@@ -173,7 +178,16 @@ void FakeDiscord::Serve(HANDLE instance, int connection) {
   Clock::time_point ready_at;
   std::string buffer(kPipeBuffer, '\0');
   if (!options_.reads) {
-    ::WaitForSingleObject(stop_.Get(), INFINITE);
+    // Never reads; peeking leaves the pipe full and tells when the client
+    // has let go of its end.
+    while (::WaitForSingleObject(stop_.Get(), 50) == WAIT_TIMEOUT) {
+      DWORD available = 0;
+      if (!::PeekNamedPipe(pipe.Get(), nullptr, 0, nullptr, &available, nullptr)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++dropped_;
+        return;
+      }
+    }
     return;
   }
 
