@@ -15,6 +15,7 @@
 #include "include/cef_load_handler.h"
 #include "include/cef_render_process_handler.h"
 #include "include/cef_request_handler.h"
+#include "renderer_frame.h"
 #include "request_impl.h"
 #include "standin/page.h"
 #include "ui_thread.h"
@@ -140,7 +141,7 @@ bool CreateContext(BrowserImpl* browser, FrameImpl* frame) {
   CefRefPtr<CefRenderProcessHandler> renderer = RenderProcessHandler();
   if (renderer) {
     ScopedCurrentContext current(context);
-    renderer->OnContextCreated(browser, frame, context.get());
+    renderer->OnContextCreated(browser, RendererFrame(frame), context.get());
   }
   return true;
 }
@@ -345,7 +346,7 @@ void ReleaseFrameContext(CefRefPtr<FrameImpl> frame) {
   BrowserImpl* browser = frame->browser();
   if (renderer && browser) {
     ScopedCurrentContext current(context);
-    renderer->OnContextReleased(browser, frame.get(), context.get());
+    renderer->OnContextReleased(browser, RendererFrame(frame), context.get());
   }
   context->Invalidate();
 }

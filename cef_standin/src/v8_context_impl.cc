@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "frame_impl.h"
+#include "renderer_frame.h"
 #include "ui_thread.h"
 
 namespace standin {
@@ -55,7 +56,7 @@ CefRefPtr<CefBrowser> V8ContextImpl::GetBrowser() {
 }
 
 CefRefPtr<CefFrame> V8ContextImpl::GetFrame() {
-  return IsValid() ? frame_ : NULL;
+  return IsValid() ? RendererFrame(frame_) : NULL;
 }
 
 CefRefPtr<CefV8Value> V8ContextImpl::GetGlobal() {

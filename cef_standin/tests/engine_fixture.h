@@ -67,6 +67,8 @@ class TestApp : public CefApp,
  public:
   bool with_router = true;
   CefRefPtr<CefMessageRouterRendererSide> router;
+  // The frame the renderer side was last given in OnContextCreated.
+  CefRefPtr<CefFrame> renderer_frame;
   CefRefPtr<CefCommandLine> command_line;  // the last one handed to the app
 
   void OnBeforeCommandLineProcessing(const CefString& process_type,
@@ -94,6 +96,7 @@ class TestApp : public CefApp,
   void OnContextCreated(CefRefPtr<CefBrowser> browser, CefRefPtr<CefFrame> frame,
                         CefRefPtr<CefV8Context> context) override {
     Record("OnContextCreated " + Id(frame->GetIdentifier()));
+    renderer_frame = frame;
     if (router)
       router->OnContextCreated(browser, frame, context);
   }

@@ -1,6 +1,8 @@
 // Load events: their order, that they come from the message loop, sub-frames,
 // failed loads, and the scripts recorded per frame and context.
 
+#include <thread>
+
 #include "engine_fixture.h"
 
 namespace standin_test {
@@ -236,6 +238,51 @@ TEST_F(NavigationTest, AnAddressWithoutAHandlerFailsWithAnUnknownScheme) {
             (std::vector<std::string>{"OnLoadError " + main +
                                       " -3 net::ERR_ABORTED mailto:help@site.example"}));
   EXPECT_EQ(Frames()[0].url, "https://site.example/kept");
+}
+
+// 2623's renderer-side frame answers on the renderer thread only; the
+// browser side's frame answers its identity and URL from any thread.
+TEST_F(NavigationTest, TheRendererSidesFrameRefusesCallsOffTheRendererThread) {
+  Open("https://site.example/page");
+  CefRefPtr<CefFrame> renderer = app_->renderer_frame;
+  CefRefPtr<CefFrame> browser_side = client_->browser->GetMainFrame();
+  ASSERT_TRUE(renderer);
+  EXPECT_EQ(renderer->GetURL().ToString(), "https://site.example/page");
+  EXPECT_EQ(renderer->GetIdentifier(), browser_side->GetIdentifier());
+  EXPECT_TRUE(renderer->GetV8Context());
+  std::size_t scripts_before = 0;
+  {
+    std::vector<ScriptRecord> scripts;
+    ASSERT_TRUE(standin::ListScripts(BrowserId(), 0, &scripts).ok());
+    scripts_before = scripts.size();
+  }
+  std::string off_url, browser_url;
+  int64 off_id = -1;
+  bool off_valid = true, off_main = true;
+  bool off_context = true, off_browser = true;
+  std::thread([&] {
+    off_url = renderer->GetURL().ToString();
+    off_id = renderer->GetIdentifier();
+    off_valid = renderer->IsValid();
+    off_main = renderer->IsMain();
+    off_context = renderer->GetV8Context() != nullptr;
+    off_browser = renderer->GetBrowser() != nullptr;
+    renderer->ExecuteJavaScript("refused();", "", 0);
+    renderer->LoadURL("https://site.example/refused");
+    browser_url = browser_side->GetURL().ToString();
+  }).join();
+  EXPECT_EQ(off_url, "");
+  EXPECT_EQ(off_id, 0);
+  EXPECT_FALSE(off_valid);
+  EXPECT_FALSE(off_main);
+  EXPECT_FALSE(off_context);
+  EXPECT_FALSE(off_browser);
+  EXPECT_EQ(browser_url, "https://site.example/page") << "the browser side's frame answers";
+  Settle();
+  std::vector<ScriptRecord> scripts;
+  ASSERT_TRUE(standin::ListScripts(BrowserId(), 0, &scripts).ok());
+  EXPECT_EQ(scripts.size(), scripts_before) << "no script ran";
+  EXPECT_EQ(Frames()[0].url, "https://site.example/page") << "no navigation";
 }
 
 TEST_F(NavigationTest, ANewerNavigationReplacesOneUnderWay) {
