@@ -7,6 +7,7 @@
 
 #include "app/cache_restart.h"
 #include "app/config.h"
+#include "app/flash_config.h"
 #include "app/launcher_app.h"
 #include "app/paths.h"
 #include "app/pe_machine.h"
@@ -54,9 +55,15 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   if (!HandleRestartCacheClear(commandLine))
     return kExitOk;
 
+  // The plug-in reads it when it starts; after a cache clear it comes back
+  // here, in the restarted copy.
+  const std::wstring cacheDir = JoinPath(exeDir, L"cache");
+  if (!WriteFlashConfig(cacheDir, kSiteUrl))
+    Trace("mms.cfg could not be written");
+
   CefSettings settings;
   settings.no_sandbox = 1;
-  CefString(&settings.cache_path) = JoinPath(exeDir, L"cache");
+  CefString(&settings.cache_path) = cacheDir;
   settings.persist_session_cookies = 1;
   settings.persist_user_preferences = 1;
   settings.log_severity = LOGSEVERITY_DISABLE;

@@ -286,6 +286,19 @@ LauncherCount CountLaunchers() {
   return count;
 }
 
+// The Flash plug-in's allow list, below the cache (the launcher writes it
+// before the engine starts).
+const wchar_t kFlashConfig[] = L"cache\\Pepper Data\\Shockwave Flash\\System\\mms.cfg";
+std::string FlashConfigFor(const std::string& siteUrl) {
+  const std::string origin = siteUrl.substr(0, siteUrl.find('/', std::string("https://").size()));
+  return "EnableAllowList=1\r\nAllowListUrlPattern=" + origin +
+         "/\r\nEOLUninstallDisable=1\r\nAutoUpdateDisable=1\r\nSilentAutoUpdateEnable=0\r\n";
+}
+
+TEST_F(LauncherBridgeTest, TheFlashAllowListIsInPlaceForTheGamesOrigin) {
+  EXPECT_EQ(dir_.ReadBytes(kFlashConfig), FlashConfigFor(ZLM_SITE_URL));
+}
+
 // A double click on the page's button: the second request reaches the
 // launcher before its window is gone. One copy follows with one window, on an
 // empty cache, and the player's own files beside the launcher are untouched.
@@ -321,6 +334,8 @@ TEST_F(LauncherBridgeTest, ClearCacheAskedTwiceRestartsOnceAndKeepsThePlayersFil
   EXPECT_EQ(count.processes, 1u);
   EXPECT_EQ(count.windows, 1u);
   EXPECT_FALSE(dir_.Exists(L"cache\\marker.bin"));
+  EXPECT_EQ(dir_.ReadBytes(kFlashConfig), FlashConfigFor(ZLM_SITE_URL))
+      << "the restarted copy puts the Flash allow list back into the cleared cache";
   EXPECT_EQ(dir_.ReadBytes(L"accounts.dat"), accounts);
   EXPECT_EQ(dir_.ReadBytes(L"notes.txt"), notes);
 
