@@ -25,6 +25,20 @@ static_assert(SiteUrlFaultOf(kSiteUrl) != SiteUrlFault::kHostForm,
               "followed by '/' or the end");
 static_assert(SiteUrlFaultOf(kSiteUrl) == SiteUrlFault::kNone, "ZLM_SITE_URL is refused");
 
+// Further origins in the Flash plug-in's allow list besides the site's (a
+// content host of the SWF files), null-ended; each under the site URL's rules.
+inline constexpr const char* kFlashAllowOrigins[] = {ZLM_FLASH_ALLOW_LIST nullptr};
+constexpr bool FlashAllowOriginsAccepted() {
+  for (const char* const* origin = kFlashAllowOrigins; *origin; ++origin) {
+    if (SiteUrlFaultOf(*origin) != SiteUrlFault::kNone)
+      return false;
+  }
+  return true;
+}
+static_assert(FlashAllowOriginsAccepted(),
+              "ZLM_FLASH_ALLOW holds an origin that is not an https URL with a lowercase host, "
+              "without user part or port");
+
 inline constexpr char kFlashDllName[] = "pepflashplayer.dll";
 inline constexpr char kFlashVersion[] = "32.0.0.465";
 inline constexpr char kWindowTitle[] = "Zelmora Launcher";

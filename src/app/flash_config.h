@@ -8,18 +8,22 @@
 #define ZLM_APP_FLASH_CONFIG_H_
 
 #include <string>
+#include <vector>
 
 // Below the cache folder.
 inline constexpr wchar_t kFlashConfigPath[] = L"Pepper Data\\Shockwave Flash\\System\\mms.cfg";
 
 // The file's text, UTF-8 without a BOM, one name=value a line: the allow list
-// on, the origin of |siteUrl| (an https URL the site rules accept) as its one
-// pattern, and the plug-in's end-of-life uninstall and updates off.
-std::string FlashConfigText(const std::string& siteUrl);
+// on, the origins of |siteUrl| and of each of |moreUrls| (https URLs the site
+// rules accept) as its patterns, and the plug-in's end-of-life uninstall and
+// updates off.
+std::string FlashConfigText(const std::string& siteUrl,
+                            const std::vector<std::string>& moreUrls = {});
 
-// Windows: puts FlashConfigText(siteUrl) in place below |cacheDir| before the
+// Windows: puts FlashConfigText(...) in place below |cacheDir| before the
 // engine starts. Written only when its content differs, in one rename, so a
 // plug-in never reads half a file. False when it could not be written.
-bool WriteFlashConfig(const std::wstring& cacheDir, const std::string& siteUrl);
+bool WriteFlashConfig(const std::wstring& cacheDir, const std::string& siteUrl,
+                      const std::vector<std::string>& moreUrls = {});
 
 #endif  // ZLM_APP_FLASH_CONFIG_H_

@@ -22,10 +22,11 @@ bool CreateFolders(const std::wstring& folder) {
 
 }  // namespace
 
-bool WriteFlashConfig(const std::wstring& cacheDir, const std::string& siteUrl) {
+bool WriteFlashConfig(const std::wstring& cacheDir, const std::string& siteUrl,
+                      const std::vector<std::string>& moreUrls) {
   // Extended-length: a deep install folder must not lose the file.
   const std::wstring file = ExtendedLengthPath(JoinPath(cacheDir, kFlashConfigPath));
-  const std::string text = FlashConfigText(siteUrl);
+  const std::string text = FlashConfigText(siteUrl, moreUrls);
   std::string present;
   if (ReadWholeFile(file, text.size() + 1, present) == FileRead::kRead && present == text)
     return true;

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/cache_restart.h"
 #include "app/config.h"
@@ -58,7 +60,9 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   // The plug-in reads it when it starts; after a cache clear it comes back
   // here, in the restarted copy.
   const std::wstring cacheDir = JoinPath(exeDir, L"cache");
-  if (!WriteFlashConfig(cacheDir, kSiteUrl))
+  if (!WriteFlashConfig(cacheDir, kSiteUrl,
+                        std::vector<std::string>(std::begin(kFlashAllowOrigins),
+                                                 std::end(kFlashAllowOrigins) - 1)))
     Trace("mms.cfg could not be written");
 
   CefSettings settings;

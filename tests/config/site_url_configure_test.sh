@@ -34,6 +34,31 @@ refused 'https://player@play.zelmora.example/' 'ZLM_SITE_URL must not carry a us
 # Quote and backslash reach the check as themselves, not as a broken header.
 refused 'https://play.zelmora.example\"x/' "ZLM_SITE_URL's host must be lowercase"
 
+# The further Flash origins are held to the same rules.
+flash_refused() {  # list
+  local log="$scratch/configure.log"
+  rm -rf "$scratch/tree"
+  if cmake -S . -B "$scratch/tree" -G Ninja -DZLM_SANITIZE=OFF "-DZLM_FLASH_ALLOW=$1" >"$log" 2>&1; then
+    echo "FAIL: configure accepted ZLM_FLASH_ALLOW=$1"; fail=$((fail + 1)); return
+  fi
+  if [[ "$(tr '\n' ' ' <"$log" | tr -s ' ')" != *"ZLM_FLASH_ALLOW holds an origin"*"it is \"$1\""* ]]; then
+    echo "FAIL: ZLM_FLASH_ALLOW=$1 refused without the reason and the value:"; cat "$log"
+    fail=$((fail + 1)); return
+  fi
+  echo "ok: ZLM_FLASH_ALLOW=$1 refused"; pass=$((pass + 1))
+}
+flash_refused 'https://cdn.zelmora.example/;http://swf.zelmora.example/'
+rm -rf "$scratch/tree"
+if cmake -S . -B "$scratch/tree" -G Ninja -DZLM_SANITIZE=OFF \
+     '-DZLM_FLASH_ALLOW=https://cdn.zelmora.example/;https://swf.zelmora.example/x' \
+     >"$scratch/configure.log" 2>&1 &&
+   grep -qF '#define ZLM_FLASH_ALLOW_LIST "https://cdn.zelmora.example/", "https://swf.zelmora.example/x", ' \
+     "$scratch/tree/generated/product_config.h"; then
+  echo "ok: good Flash origins configure"; pass=$((pass + 1))
+else
+  echo "FAIL: good Flash origins did not configure:"; cat "$scratch/configure.log"; fail=$((fail + 1))
+fi
+
 # And the check lets a start URL the bridge answers through to a build.
 rm -rf "$scratch/tree"
 if cmake -S . -B "$scratch/tree" -G Ninja -DZLM_SANITIZE=OFF \
