@@ -289,10 +289,16 @@ LauncherCount CountLaunchers() {
 // The Flash plug-in's allow list, below the cache (the launcher writes it
 // before the engine starts).
 const wchar_t kFlashConfig[] = L"cache\\Pepper Data\\Shockwave Flash\\System\\mms.cfg";
+const char* const kFlashAllowList[] = {ZLM_FLASH_ALLOW_LIST nullptr};
 std::string FlashConfigFor(const std::string& siteUrl) {
-  const std::string origin = siteUrl.substr(0, siteUrl.find('/', std::string("https://").size()));
-  return "EnableAllowList=1\r\nAllowListUrlPattern=" + origin +
-         "/\r\nEOLUninstallDisable=1\r\nAutoUpdateDisable=1\r\nSilentAutoUpdateEnable=0\r\n";
+  const auto pattern = [](const std::string& url) {
+    return "AllowListUrlPattern=" + url.substr(0, url.find('/', std::string("https://").size())) +
+           "/\r\n";
+  };
+  std::string text = "EnableAllowList=1\r\n" + pattern(siteUrl);
+  for (const char* const* more = kFlashAllowList; *more; ++more)
+    text += pattern(*more);
+  return text + "EOLUninstallDisable=1\r\nAutoUpdateDisable=1\r\nSilentAutoUpdateEnable=0\r\n";
 }
 
 TEST_F(LauncherBridgeTest, TheFlashAllowListIsInPlaceForTheGamesOrigin) {
