@@ -32,7 +32,9 @@ class StoreLock {
   bool held_ = false;
 };
 
-// The mutex name for |path|: its full path, upper-cased, through
+// The mutex name for |path|: the path of what it names as the file system
+// resolves it (junctions, substituted drives and short names followed, so that
+// every spelling of one folder gets one lock), upper-cased, through
 // PathLockName (store_lock_name.h) with |prefix| (ASCII).
 std::wstring PathLockNameFor(std::string_view prefix, const std::wstring& path);
 

@@ -25,6 +25,7 @@
 #include "accounts_crash_helper.h"
 #include "app/paths.h"
 #include "app/process_values.h"
+#include "support/junction.h"
 #include "support/process.h"
 #include "support/scoped_handle.h"
 #include "support/temp_dir.h"
@@ -443,6 +444,30 @@ TEST(AccountStoreLockTest, TwoProcessesAddingAtOnceKeepEveryLogin) {
     }
     EXPECT_EQ(NamesIn(dir.path()), std::vector<std::wstring>{L"accounts.dat"});
   }
+}
+
+// Every spelling of one folder gets one lock: through a junction, in other
+// case, with "." and ".." parts, and whether the store file exists yet.
+TEST(AccountStoreLockTest, EverySpellingOfOneFolderGetsOneLockName) {
+  e2e::TempDir dir;
+  ASSERT_TRUE(dir.IsValid()) << dir.error();
+  ASSERT_TRUE(dir.MakeFolder(L"Install"));
+  ASSERT_TRUE(e2e::MakeJunction(dir.PathOf(L"link"), dir.PathOf(L"Install")));
+  const std::wstring real = dir.PathOf(L"Install");
+  const std::wstring upper = dir.PathOf(L"INSTALL");
+  const std::vector<std::wstring> spellings = {
+      real, dir.PathOf(L"link"), upper, dir.PathOf(L"link\\..\\Install\\."), real + L"\\"};
+  for (const std::wstring& folder : spellings) {
+    EXPECT_EQ(PathLockNameFor("Local\\x-", folder), PathLockNameFor("Local\\x-", real))
+        << std::string(folder.begin(), folder.end());
+    EXPECT_EQ(StoreLockNameFor(JoinPath(folder, L"accounts.dat")),
+              StoreLockNameFor(JoinPath(real, L"accounts.dat")))
+        << std::string(folder.begin(), folder.end());
+  }
+  ASSERT_TRUE(dir.WriteBytes(L"Install\\accounts.dat", "x"));
+  EXPECT_EQ(StoreLockNameFor(dir.PathOf(L"link\\accounts.dat")),
+            StoreLockNameFor(dir.PathOf(L"Install\\accounts.dat")));
+  EXPECT_NE(PathLockNameFor("Local\\x-", dir.PathOf(L"other")), PathLockNameFor("Local\\x-", real));
 }
 
 // A launcher that died mid-change leaves the lock abandoned; the file is still
