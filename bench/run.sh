@@ -6,9 +6,8 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 source scripts/wine-env.sh "$build"
 rig_enter bench/run.sh "$@"
-trap rig_exit EXIT
 rig_start_wineserver
-for bench in "$build/$rig_tree"/bench/*_bench.exe; do
+for bench in "$build/win"/bench/*_bench.exe; do
   echo "== $bench"
   "$rig_wine" "$bench"
 done

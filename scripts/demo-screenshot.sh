@@ -6,8 +6,7 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 source scripts/wine-env.sh "$build"
 rig_enter scripts/demo-screenshot.sh "$@"
-trap rig_exit EXIT
 unset DISPLAY
 rig_start_xvfb
 rig_start_wineserver
-tests/e2e/demo_page.sh "$build/$rig_tree" "$rig_wine" --screenshot docs/demo-page.png
+tests/e2e/demo_page.sh "$build/win" "$rig_wine" --screenshot docs/demo-page.png

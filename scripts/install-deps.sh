@@ -27,7 +27,7 @@ sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
 # Hosts without a 32-bit user mode run the 32-bit product's Wine through
-# qemu-i386 (scripts/binfmt-qemu.sh). Debian 12's qemu 7.2 fails Wine's
+# qemu-i386 (rig_enter in scripts/wine-env.sh). Debian 12's qemu 7.2 fails Wine's
 # processes now and then; the one from bookworm-backports does not. That one
 # package comes from there; nothing else is taken from backports.
 qemu_min=1:10

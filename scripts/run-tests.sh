@@ -8,9 +8,6 @@ source scripts/wine-env.sh "$build"
 # 32-bit Wine for the Windows suites (natively, or through qemu-i386).
 rig_enter scripts/run-tests.sh "$@"
 source scripts/pe-checks.sh
-trap rig_exit EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
 
 total_pass=0
 total_fail=0
@@ -88,7 +85,7 @@ rig_start_wineserver || { record wine 0 1; echo "$total_pass passed, $total_fail
 
 # Every Windows suite runs the product's tree: the 32-bit build on the
 # stand-in's 32-bit libcef.dll.
-wt="$build/$rig_tree"
+wt="$build/win"
 says_what_runs win "$wt/tests/win/win_tests.exe"
 need win "$wt/tests/win/win_tests.exe" &&
   run_suite win count_gtest 1500 "$rig_wine" "$wt/tests/win/win_tests.exe"

@@ -8,10 +8,7 @@ build=${1:-build}
 source scripts/wine-env.sh "$build"
 rig_enter scripts/run.sh "$@"
 export WINEPREFIX="$(cd "$build" && pwd)/$rig_prefix_name-run"
-exe="$build/$rig_tree/ZelmoraLauncher.exe"
-trap rig_exit EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+exe="$build/win/ZelmoraLauncher.exe"
 if [ -z "${DISPLAY:-}" ]; then
   rig_start_xvfb
   echo "run: no \$DISPLAY, so the launcher runs on a private Xvfb at $DISPLAY."

@@ -4,8 +4,9 @@
 #
 # Hosts that cannot execute 32-bit Linux programs (no 32-bit user mode in their
 # kernel or hypervisor) run 32-bit Wine through qemu-i386, which binfmt_misc
-# starts for i386 ELF programs. `rig_enter "$0" "$@"` at the top of a script
-# makes that entry for the script and what it starts:
+# starts for i386 ELF programs. `rig_enter <script> "$@"` at the top of a script
+# makes that entry for the script and what it starts, and sets the traps that
+# end what the rig started (rig_exit):
 #  - in a binfmt_misc instance of a private user namespace where the kernel
 #    has them (Linux 6.7 on): the script is started again inside it, with the
 #    same process id, and no process outside sees the entry;
@@ -14,7 +15,6 @@
 #    tests another build instead.
 # A script started by one that entered finds 32-bit Wine running and goes on.
 
-rig_tree=win
 rig_wine=/usr/lib/wine/wine
 # Keeps a host that also has 64-bit Wine from making a 64-bit prefix.
 export WINELOADER=$rig_wine
@@ -60,6 +60,10 @@ rig_cannot() {
 
 rig_enter() {  # the script's path and arguments, to start it again in a namespace
   local qemu system=/proc/sys/fs/binfmt_misc e magic
+  # Whatever the rig starts from here on, and the entry, go on every way out.
+  trap rig_exit EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
   # Our entry in the system's binfmt_misc without a rig around it is left from
   # a run that was killed outright: it would pass for a native 32-bit mode.
   if [ -z "${ZLM_RIG_EMULATOR:-}" ] && [ -e "$system/$rig_binfmt_entry" ]; then
@@ -73,11 +77,8 @@ rig_enter() {  # the script's path and arguments, to start it again in a namespa
     qemu=$ZLM_RIG_PRIVATE_QEMU
     unset ZLM_RIG_PRIVATE_QEMU
     rig_binfmt_dir=$(mktemp -d)
-    rig_binfmt_mounted=1
-    trap rig_exit EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
-    mount -t binfmt_misc binfmt_misc "$rig_binfmt_dir" && rig_register "$rig_binfmt_dir" "$qemu" ||
+    mount -t binfmt_misc binfmt_misc "$rig_binfmt_dir" && rig_binfmt_mounted=1 &&
+      rig_register "$rig_binfmt_dir" "$qemu" ||
       rig_cannot "the private binfmt_misc entry for $qemu could not be made" "run as root"
     export ZLM_RIG_EMULATOR="$($qemu --version | head -n 1), binfmt entry private to the rig"
   else
@@ -91,6 +92,7 @@ rig_enter() {  # the script's path and arguments, to start it again in a namespa
     [ "$(id -u)" -eq 0 ] ||
       rig_cannot "no 32-bit user mode; this kernel has no binfmt_misc of its own in a user namespace (Linux 6.7 on), and the system's needs root" \
         "run the same make command as root (for example: sudo make test)"
+    rig_binfmt_dir=$system
     if [ ! -e "$system/register" ]; then
       mount -t binfmt_misc binfmt_misc "$system" 2>/dev/null ||
         rig_cannot "binfmt_misc is not mounted at $system and could not be mounted" \
@@ -106,10 +108,6 @@ rig_enter() {  # the script's path and arguments, to start it again in a namespa
           "echo -1 > $e (or fix what it starts)"
       fi
     done
-    rig_binfmt_dir=$system
-    trap rig_exit EXIT
-    trap 'exit 130' INT
-    trap 'exit 143' TERM
     rig_register "$system" "$qemu" ||
       rig_cannot "the entry $rig_binfmt_entry could not be registered in $system" "run as root"
     export ZLM_RIG_EMULATOR="$($qemu --version | head -n 1), binfmt entry $system/$rig_binfmt_entry while the rig runs"
@@ -182,7 +180,7 @@ rig_exit() {
   [ -n "$rig_binfmt_dir" ] || return 0
   [ -e "$rig_binfmt_dir/$rig_binfmt_entry" ] && echo -1 >"$rig_binfmt_dir/$rig_binfmt_entry"
   [ -n "$rig_binfmt_mounted" ] && umount "$rig_binfmt_dir"
-  [ "$rig_binfmt_dir" = /proc/sys/fs/binfmt_misc ] || rmdir "$rig_binfmt_dir"
+  [ "$rig_binfmt_dir" = /proc/sys/fs/binfmt_misc ] || rmdir "$rig_binfmt_dir" 2>/dev/null
   rig_binfmt_dir=
   return 0
 }

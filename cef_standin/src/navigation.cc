@@ -60,7 +60,15 @@ void RunStep(CefRefPtr<FrameImpl> frame, int ticket, Steps steps, std::size_t in
 }
 
 void ReportLoadError(BrowserImpl* browser, FrameImpl* frame, int error_code,
-                     const std::string& error_text, const std::string& url);
+                     const std::string& error_text, const std::string& url) {
+  if (url == frame->provisional_url())
+    frame->set_provisional_url(std::string());
+  CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
+  if (handler) {
+    handler->OnLoadError(browser, frame, static_cast<cef_errorcode_t>(error_code),
+                         error_text, url);
+  }
+}
 
 // |url|: what the navigation loads, provisional until it commits or fails.
 int Begin(CefRefPtr<FrameImpl> frame, std::vector<Step> steps, const std::string& url) {
@@ -124,10 +132,9 @@ bool SchemeHasHandler(const std::string& url) {
     if (c >= 'A' && c <= 'Z')
       c = static_cast<char>(c - 'A' + 'a');
   }
-  static const char* const kHandled[] = {"http",  "https", "ws",         "wss",
-                                         "ftp",   "file",  "data",       "blob",
-                                         "about", "filesystem", "chrome", "chrome-devtools",
-                                         "javascript"};
+  static const char* const kHandled[] = {"http", "https",      "ftp",    "file",
+                                         "data", "blob",       "about",  "filesystem",
+                                         "chrome", "chrome-devtools", "javascript"};
   for (const char* handled : kHandled) {
     if (scheme == handled)
       return true;
@@ -146,16 +153,6 @@ bool CreateContext(BrowserImpl* browser, FrameImpl* frame) {
   return true;
 }
 
-void ReportLoadError(BrowserImpl* browser, FrameImpl* frame, int error_code,
-                     const std::string& error_text, const std::string& url) {
-  if (url == frame->provisional_url())
-    frame->set_provisional_url(std::string());
-  CefRefPtr<CefLoadHandler> handler = LoadHandler(browser);
-  if (handler) {
-    handler->OnLoadError(browser, frame, static_cast<cef_errorcode_t>(error_code),
-                         error_text, url);
-  }
-}
 
 // The request handler may cancel any navigation; the load then fails with
 // ERR_ABORTED and the frame keeps its document, as in 2623.

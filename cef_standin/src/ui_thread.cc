@@ -34,7 +34,7 @@ struct UiState {
   // messages, but DoWork and DoDelayedWork refuse them (nestable tasks are not
   // allowed) until that task has returned. The OS-modal flag does not change
   // that; it only narrows what the pump peeks in such a loop.
-  int running_tasks = 0;
+  bool task_running = false;
   int held_back = 0;  // task messages refused meanwhile, posted again after
   bool os_modal_loop = false;
 };
@@ -47,10 +47,11 @@ UiState& State() {
 // Runs |task| as the message loop's one running task; when it has returned,
 // the task messages refused while it ran are posted again.
 void RunAsTask(Task& task) {
-  ++State().running_tasks;
+  State().task_running = true;
   if (task)
     task();
-  if (--State().running_tasks > 0 || State().held_back == 0)
+  State().task_running = false;
+  if (State().held_back == 0)
     return;
   HWND window = nullptr;
   {
@@ -64,7 +65,7 @@ void RunAsTask(Task& task) {
 }
 
 void RunNextTask() {
-  if (State().running_tasks > 0) {
+  if (State().task_running) {
     ++State().held_back;
     return;
   }
@@ -86,7 +87,7 @@ void RunTimer(HWND window, UINT_PTR id) {
     return;
   Task task = std::move(it->second);
   State().timers.erase(it);
-  if (State().running_tasks > 0) {
+  if (State().task_running) {
     // Due, but refused like any task: it runs once the running one returned.
     {
       std::lock_guard<std::mutex> guard(State().lock);
@@ -201,10 +202,6 @@ void SetOsModalLoop(bool os_modal_loop) {
 
 bool OsModalLoop() {
   return State().os_modal_loop;
-}
-
-bool InUiTask() {
-  return State().running_tasks > 0;
 }
 
 void RunUiLoop() {

@@ -27,9 +27,6 @@ bool PostDelayedUiTask(Task task, long long delay_ms);
 // modal loop (it changes nothing of what runs here; see ui_thread.cc).
 void SetOsModalLoop(bool os_modal_loop);
 bool OsModalLoop();
-// UI thread: true while a posted task runs. Tasks posted meanwhile wait for
-// it to return, even when it enters a native modal loop.
-bool InUiTask();
 
 // UI thread: dispatches messages until a WM_QUIT arrives.
 void RunUiLoop();

@@ -8,6 +8,8 @@
 
 #include <string_view>
 
+#include "app/ascii.h"
+
 namespace site_url_detail {
 
 // Plain loops: libstdc++'s string_view::find is not usable in every constant
@@ -53,10 +55,6 @@ enum class SiteUrlFault {
 };
 
 namespace site_url_detail {
-
-constexpr char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 constexpr bool StartsWithHttps(std::string_view url) {
   constexpr std::string_view kHttps = "https://";

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cmath>
 
+#include "app/ascii.h"
+
 namespace {
 
 constexpr uint64_t kSettlingMs = 7000;
@@ -18,14 +20,10 @@ bool StartsWith(const std::string& text, const char* prefix, std::string* rest) 
   return true;
 }
 
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string AsciiLower(const std::string& text) {
   std::string lower = text;
   for (char& c : lower)
-    c = AsciiLower(c);
+    c = ::AsciiLower(c);
   return lower;
 }
 

@@ -183,11 +183,7 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
 }
 
 void OpenWithSystem(const std::string& url) {
-  const int units = MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, nullptr, 0);
-  if (units <= 0)
-    return;
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, url.c_str(), -1, &wide[0], units);
-  wide.resize(static_cast<std::size_t>(units) - 1);  // the terminator
-  ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  const CefString wide = Utf8ToCef(url);
+  if (!wide.empty())
+    ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

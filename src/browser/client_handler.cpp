@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/ascii.h"
 #include "app/cef_text.h"
 #include "app/config.h"
 #include "app/process_values.h"
@@ -25,9 +26,10 @@ constexpr char kBlankUrl[] = "about:blank";
 // The file name of |path| is the Flash plug-in's (ASCII case ignored).
 bool IsFlashPlugin(const std::string& path) {
   const std::string::size_type slash = path.find_last_of("\\/");
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  return CompareStringOrdinal(Utf8ToCef(name).c_str(), -1, Utf8ToCef(kFlashDllName).c_str(), -1,
-                              TRUE) == CSTR_EQUAL;
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  for (char& c : name)
+    c = AsciiLower(c);
+  return name == kFlashDllName;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "app/ascii.h"
 #include "bridge/query_command.h"
 
 namespace {
@@ -41,10 +42,7 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
   for (; prefix[i]; ++i) {
     if (i >= text.size())
       return false;
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i])
+    if (AsciiLower(text[i]) != prefix[i])
       return false;
   }
   return true;
@@ -127,7 +125,7 @@ bool EngineLoadsUrl(const std::string& url) {
     const bool other = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
     if (!letter && (scheme.empty() || !other))
       return true;  // no scheme: not an address this check is about
-    scheme += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    scheme += AsciiLower(c);
   }
   if (scheme.size() == url.size())
     return true;
