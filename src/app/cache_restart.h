@@ -24,11 +24,14 @@ void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess = &Creat
 
 // Browser process, before CefInitialize: finishes a pending restart, if the
 // command line (may be null) carries the restart switch. Waits up to 5 s for
-// the old process to end, then deletes the cache folder beside the executable.
-// A restarting copy holds a lock named after its install folder for the rest
-// of its life (or until it restarts in turn). False when another restarting
-// copy of the same folder holds it: this copy must end at once, without a
-// window. True otherwise, the switch absent or malformed included.
+// the old process to end, takes the install folder over from it
+// (launcher_instance.h), then deletes the cache folder beside the executable.
+// A restarting copy holds a restart lock named after its install folder for
+// the rest of its life (or until it restarts in turn). False when this copy
+// must end at once, without a window and without touching the cache: another
+// restarting copy of the same folder holds the restart lock, or another
+// launcher has the folder (its window is brought forward). True otherwise,
+// the switch absent or malformed included.
 bool HandleRestartCacheClear(const wchar_t* commandLine);
 
 // Tests only: lets ClearCacheAndRestart start a copy again in this process.

@@ -7,6 +7,7 @@
 
 #include "accounts/store_lock.h"
 #include "app/delete_tree.h"
+#include "app/launcher_instance.h"
 #include "app/paths.h"
 #include "app/process_values.h"
 #include "app/restart_switch.h"
@@ -76,26 +77,33 @@ void ReleaseRestartLock() {
 }
 
 // False when another process holds the lock. A holder that died leaves it
-// abandoned, which counts as had: that copy opens no window any more.
+// abandoned, which counts as had: that copy opens no window any more. A lock
+// that cannot be made or waited for is not held by anyone we know of: the
+// restart goes on without it, as it did before the lock existed.
 bool TakeRestartLock() {
   HANDLE mutex = CreateMutexW(nullptr, FALSE, PathLockNameFor(kRestartLockPrefix, exeDir).c_str());
   if (!mutex)
-    return true;  // without the lock the restart goes on, as it always did
+    return true;
   const DWORD waited = WaitForSingleObject(mutex, 0);
-  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+  if (waited == WAIT_TIMEOUT) {
     CloseHandle(mutex);
     return false;
+  }
+  if (waited == WAIT_FAILED) {
+    Trace("TakeRestartLock: bekleme basarisiz, kilitsiz devam");
+    CloseHandle(mutex);
+    return true;
   }
   ReleaseRestartLock();
   restartLock = mutex;
   return true;
 }
 
-void WaitForOldProcess(std::uint32_t processId) {
-  // A process that is gone, or not ours to open, is not waited for.
+// True once the process has ended, or when it is gone or not ours to open;
+// false when it outlived the wait or the wait failed.
+bool WaitForOldProcess(std::uint32_t processId) {
   const KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-  if (process.IsValid())
-    WaitForSingleObject(process.Get(), kOldProcessWaitMs);
+  return !process.IsValid() || WaitForSingleObject(process.Get(), kOldProcessWaitMs) == WAIT_OBJECT_0;
 }
 
 }  // namespace
@@ -120,6 +128,7 @@ void ClearCacheAndRestart(HWND mainWindow, ProcessCreator createProcess) {
     return;
   }
   restartStarted = true;
+  HandInstallFolderTo(created.hProcess);
   CloseHandle(created.hThread);
   CloseHandle(created.hProcess);
   Trace("ClearCacheAndRestart: yeni surec baslatildi");
@@ -134,8 +143,12 @@ bool HandleRestartCacheClear(const wchar_t* commandLine) {
     return true;
   if (!TakeRestartLock())
     return false;
-  if (*oldProcess != 0)
-    WaitForOldProcess(*oldProcess);
+  const bool oldEnded = *oldProcess == 0 || WaitForOldProcess(*oldProcess);
+  if (TakeOverInstallFolder(oldEnded) == FolderClaim::kElsewhere) {
+    // Another launcher has the folder and its cache: this copy must not touch it.
+    BringFolderLauncherForward(kLauncherWindowWaitMs);
+    return false;
+  }
   Sleep(kSettleMs);
   DeleteTree(JoinPath(exeDir, L"cache"));
   Trace("HandleRestartCacheClear: cache temizlendi");

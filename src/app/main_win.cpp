@@ -10,10 +10,12 @@
 #include "app/cache_restart.h"
 #include "app/config.h"
 #include "app/flash_config.h"
+#include "app/launcher_instance.h"
 #include "app/launcher_app.h"
 #include "app/paths.h"
 #include "app/pe_machine.h"
 #include "app/process_values.h"
+#include "app/restart_switch.h"
 #include "app/trace.h"
 #include "browser/main_window.h"
 #include "include/cef_app.h"
@@ -52,9 +54,13 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   if (subProcessCode >= 0)
     return subProcessCode;
 
-  // Another copy is restarting this install already: it opens the window, and
-  // a second one would share its cache. Not an error for the player.
-  if (!HandleRestartCacheClear(commandLine))
+  // One launcher per install folder: a second one would share the cache. A
+  // restarted copy takes the folder over from the launcher it replaces; any
+  // other start leaves it to the running launcher, whose window comes forward.
+  // Not an error for the player.
+  const bool restarting = commandLine && RestartSwitchProcessId(commandLine).has_value();
+  if (restarting ? !HandleRestartCacheClear(commandLine)
+                 : ClaimInstallFolder() == FolderClaim::kElsewhere)
     return kExitOk;
 
   // The plug-in reads it when it starts; after a cache clear it comes back
@@ -87,5 +93,7 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   }
 
   CefShutdown();
+  // Only now may a restarted copy clear the cache.
+  LetGoOfInstallFolder();
   return mainBrowserFailed ? kExitCefFailed : kExitOk;
 }

@@ -4,6 +4,7 @@
 
 #include "app/cef_text.h"
 #include "app/config.h"
+#include "app/launcher_instance.h"
 #include "app/trace.h"
 #include "browser/client_handler.h"
 #include "browser/window_geometry.h"
@@ -103,6 +104,8 @@ void SetUpMainWindow(HWND window) {
   }
   SetWindowPos(window, nullptr, 0, 0, 0, 0,
                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  // How a second start of this folder finds the window to bring forward.
+  SetPropW(window, kLauncherWindowProperty, reinterpret_cast<HANDLE>(1));
 
   // The handles live as long as the process; the window keeps using them.
   HMODULE module = GetModuleHandleW(nullptr);
@@ -117,6 +120,8 @@ void SetUpMainWindow(HWND window) {
 LRESULT CALLBACK FramelessWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCALCSIZE && wParam == TRUE)
     return CalcFramelessClientRect(window, wParam, lParam);
+  if (message == WM_NCDESTROY)
+    RemovePropW(window, kLauncherWindowProperty);
   if (message == kStartDragMessage) {
     // The engine's pump leaves the move loop's own messages to it meanwhile.
     CefSetOSModalLoop(true);

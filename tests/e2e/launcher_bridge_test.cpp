@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include <tlhelp32.h>
-
 #include "product_config.h"
 #include "recording_scheme_handler.h"
 #include "running_launcher.h"
@@ -216,46 +214,6 @@ TEST_F(LauncherBridgeTest, PresenceTextReachesDiscord) {
       << details << ": the second field, after the first bar, undecoded";
 }
 
-// Another copy of the launcher's file than |except|, once one runs.
-unsigned long OtherLauncherProcess(unsigned long except) {
-  const std::wstring name = e2e::FileNameOf(LAUNCHER_EXE);
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE)
-    return 0;
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  unsigned long found = 0;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found;
-       more = Process32NextW(snapshot, &entry)) {
-    if (entry.th32ProcessID != except && _wcsicmp(entry.szExeFile, name.c_str()) == 0)
-      found = entry.th32ProcessID;
-  }
-  CloseHandle(snapshot);
-  return found;
-}
-
-// Waits for the restarting launcher `old` to end with 0, then attaches the copy
-// it started in `copy`; returns the copy's window once it has one.
-std::optional<e2e::WindowInfo> RestartedCopy(e2e::Process& old, e2e::Process& copy) {
-  const auto code = old.WaitForExit();
-  if (code != std::optional<int>(0)) {
-    ADD_FAILURE() << "the restarting launcher " << old.id() << " did not end with 0";
-    return std::nullopt;
-  }
-  unsigned long copyId = 0;
-  if (!e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(old.id())) != 0; })) {
-    ADD_FAILURE() << "launcher " << old.id() << " started no copy";
-    return std::nullopt;
-  }
-  if (!copy.Attach(copyId)) {
-    ADD_FAILURE() << "the copy " << copyId << " could not be opened";
-    return std::nullopt;
-  }
-  auto window = e2e::WaitForTopLevelWindow(copyId);
-  if (!window) ADD_FAILURE() << "the restarted copy opened no window";
-  return window;
-}
-
 TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
   ASSERT_TRUE(dir_.WriteBytes(L"cache\\marker.bin", "stale"));
   // The answer is sent before the restart starts; the page hears it.
@@ -269,21 +227,6 @@ TEST_F(LauncherBridgeTest, ClearCacheRestartsIntoOneWindowWithoutTheCache) {
   const auto copyCode = copy.WaitForExit();
   ASSERT_TRUE(copyCode.has_value());
   EXPECT_EQ(*copyCode, 0);
-}
-
-// The launcher's processes and their top-level windows, once none is starting
-// or ending any more.
-struct LauncherCount {
-  std::size_t processes = 0;
-  std::size_t windows = 0;
-};
-LauncherCount CountLaunchers() {
-  LauncherCount count;
-  for (unsigned long id : e2e::FindProcessIds(e2e::FileNameOf(LAUNCHER_EXE))) {
-    ++count.processes;
-    count.windows += e2e::TopLevelWindows(id).size();
-  }
-  return count;
 }
 
 // The Flash plug-in's allow list, below the cache (the launcher writes it

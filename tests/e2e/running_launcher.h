@@ -26,6 +26,50 @@ inline std::string ReadWholeFile(const char* path) {
   return bytes.str();
 }
 
+// Another process of the launcher's file than |except|; 0 when none runs.
+inline unsigned long OtherLauncherProcess(unsigned long except) {
+  for (unsigned long id : e2e::FindProcessIds(e2e::FileNameOf(LAUNCHER_EXE)))
+    if (id != except)
+      return id;
+  return 0;
+}
+
+// Waits for the restarting launcher `old` to end with 0, then attaches the copy
+// it started in `copy`; returns the copy's window once it has one.
+inline std::optional<e2e::WindowInfo> RestartedCopy(e2e::Process& old, e2e::Process& copy) {
+  const auto code = old.WaitForExit();
+  if (code != std::optional<int>(0)) {
+    ADD_FAILURE() << "the restarting launcher " << old.id() << " did not end with 0";
+    return std::nullopt;
+  }
+  unsigned long copyId = 0;
+  if (!e2e::PollUntil([&] { return (copyId = OtherLauncherProcess(old.id())) != 0; })) {
+    ADD_FAILURE() << "launcher " << old.id() << " started no copy";
+    return std::nullopt;
+  }
+  if (!copy.Attach(copyId)) {
+    ADD_FAILURE() << "the copy " << copyId << " could not be opened";
+    return std::nullopt;
+  }
+  auto window = e2e::WaitForTopLevelWindow(copyId);
+  if (!window) ADD_FAILURE() << "the restarted copy opened no window";
+  return window;
+}
+
+// The launcher's processes and their top-level windows.
+struct LauncherCount {
+  std::size_t processes = 0;
+  std::size_t windows = 0;
+};
+inline LauncherCount CountLaunchers() {
+  LauncherCount count;
+  for (unsigned long id : e2e::FindProcessIds(e2e::FileNameOf(LAUNCHER_EXE))) {
+    ++count.processes;
+    count.windows += e2e::TopLevelWindows(id).size();
+  }
+  return count;
+}
+
 class RunningLauncherTest : public testing::Test {
  protected:
   void SetUp() override {

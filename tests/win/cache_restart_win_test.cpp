@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/launcher_instance.h"
 #include "app/paths.h"
 #include "app/process_values.h"
 #include "app/restart_switch.h"
@@ -152,6 +153,7 @@ class CacheRestartWinTest : public testing::Test {
   }
 
   void TearDown() override {
+    LetGoOfInstallFolder();
     SetTraceSink(previousSink_);
     exeDir = savedExeDir_;
     DeleteTree(dir_);
@@ -346,6 +348,7 @@ TEST_F(CacheRestartWinTest, RestartSwitchDecidesWhetherTheCacheIsCleared) {
     EXPECT_EQ(g_trace, c.cleared ? std::vector<std::string>{"HandleRestartCacheClear: cache temizlendi"}
                                  : std::vector<std::string>{});
     DeleteTree(cache_);
+    LetGoOfInstallFolder();
   }
 }
 
@@ -575,6 +578,9 @@ TEST_F(ClearCacheAndRestartTest, StartsOneCopyHoweverOftenItIsAsked) {
 // must let its own copy have it, or no launcher would be left.
 TEST_F(ClearCacheAndRestartTest, ARestartedLauncherHandsItsLockToItsCopy) {
   ASSERT_TRUE(HandleRestartCacheClear(L"--zlm-restart=0"));
+  // The folder's lock is owned by a thread: the copy, a thread here, would
+  // wait for it. The old launcher lets go of it by ending; this one does now.
+  LetGoOfInstallFolder();
   g_copyGoesOn = false;
 
   ClearCacheAndRestart(window_, &StartCopyThatRestarts);
