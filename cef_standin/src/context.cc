@@ -80,6 +80,7 @@ bool CefInitialize(const CefMainArgs& /*args*/, const CefSettings& settings,
     return false;
   if (!standin::StartUiThread())
     return false;
+  standin::OpenEngineLog(settings);
   if (application)
     standin::RunCommandLineHook(application, settings.command_line_args_disabled != 0);
   const std::wstring cache_path = standin::FromCefString(settings.cache_path);

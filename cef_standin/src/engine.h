@@ -17,6 +17,12 @@ bool EngineInitialized();
 void SetEngineInitialized(CefRefPtr<CefApp> app, const CefSettings& settings);
 // The settings given to CefInitialize, as the engine keeps them for tests.
 const CefSettings& EngineSettings();
+// Opens the engine's log as 2623 does at start-up unless the settings disable
+// it: settings.log_file, or debug.log beside the executable, opened for
+// appending with read and write sharing but no delete sharing, and held until
+// the process ends (a later CefInitialize, which only the stand-in allows,
+// replaces it). cef_log then writes there too.
+void OpenEngineLog(const CefSettings& settings);
 // Forgets the application and every browser (their windows are destroyed
 // without callbacks).
 void ResetEngine();

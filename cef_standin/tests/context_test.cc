@@ -183,5 +183,45 @@ TEST(InitializeTest, CanStartAgainAfterShutdown) {
   }
 }
 
+// 2623 opens its log at start-up and keeps it for the life of the process:
+// appending, with read and write sharing and no delete sharing, so nobody can
+// rename or delete it meanwhile. Below the settings' severity nothing goes in.
+TEST(InitializeTest, TheLogFileIsHeldAndGetsMessagesFromTheSettingsSeverityOn) {
+  const std::wstring log = TempFilePath(L"zlg");
+  const std::wstring aside = log + L".aside";
+  CefSettings settings;
+  settings.log_severity = LOGSEVERITY_WARNING;
+  CefString(&settings.log_file) = log;
+  ASSERT_TRUE(CefInitialize(MainArgs(), settings, new TestApp(), nullptr));
+  cef_log("dir\\some_file.cc", 12, 0, "an info line");
+  cef_log("dir/other_file.cc", 34, 1, "a warning line");
+  EXPECT_FALSE(MoveFileExW(log.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING));
+  CefShutdown();
+  EXPECT_FALSE(MoveFileExW(log.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING))
+      << "the engine lets go of its log only when the process ends";
+
+  std::string written(4096, '\0');
+  {
+    HANDLE file = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD read = 0;
+    ReadFile(file, &written[0], static_cast<DWORD>(written.size()), &read, nullptr);
+    CloseHandle(file);
+    written.resize(read);
+  }
+  EXPECT_EQ(written.find("an info line"), std::string::npos) << written;
+  const std::string tail = ":WARNING:other_file.cc(34)] a warning line\n";
+  ASSERT_GT(written.size(), tail.size()) << written;
+  EXPECT_EQ(written.substr(written.size() - tail.size()), tail);
+  EXPECT_EQ(written.front(), '[');
+
+  // Only the stand-in starts again; a start with the log disabled opens none.
+  settings.log_severity = LOGSEVERITY_DISABLE;
+  ASSERT_TRUE(CefInitialize(MainArgs(), settings, new TestApp(), nullptr));
+  CefShutdown();
+  EXPECT_TRUE(DeleteFileW(log.c_str()));
+}
+
 }  // namespace
 }  // namespace standin_test

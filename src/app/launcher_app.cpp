@@ -7,6 +7,7 @@
 #include "app/page_environment_script.h"
 #include "app/paths.h"
 #include "app/process_values.h"
+#include "app/support_log.h"
 #include "app/switches.h"
 #include "app/trace.h"
 #include "browser/main_window.h"
@@ -36,6 +37,13 @@ void LauncherApp::OnContextInitialized() {
     mainBrowserFailed = true;
     CefQuitMessageLoop();
   }
+}
+
+void LauncherApp::OnBeforeChildProcessLaunch(CefRefPtr<CefCommandLine> command_line) {
+  // Read-only once the browser process started: safe from the IO thread. A
+  // request file beside the executable is seen by every process anyway.
+  if (!SupportLogPath().empty())
+    command_line->AppendSwitch(WideToCef(std::wstring(kSupportLogSwitch.substr(2))));
 }
 
 void LauncherApp::OnContextCreated(CefRefPtr<CefBrowser> browser,

@@ -25,6 +25,8 @@ class LauncherApp : public CefApp,
 
   // CefBrowserProcessHandler methods (browser process, UI thread):
   void OnContextInitialized() override;
+  // (UI or IO thread) The support log's switch goes on to every sub-process.
+  void OnBeforeChildProcessLaunch(CefRefPtr<CefCommandLine> command_line) override;
 
   // CefRenderProcessHandler methods (renderer process, render thread):
   void OnContextCreated(CefRefPtr<CefBrowser> browser,

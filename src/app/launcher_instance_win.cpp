@@ -111,8 +111,9 @@ FolderClaim ClaimInstallFolder() {
       return FolderClaim::kUnknown;
     }
     if (BringForwardWhenShown(name, kLauncherWindowWaitMs) != WindowWait::kLauncherGone)
-      return FolderClaim::kElsewhere;
+      break;
   }
+  Trace("ClaimInstallFolder: klasorun baslaticisi zaten calisiyor");
   return FolderClaim::kElsewhere;
 }
 

@@ -16,6 +16,7 @@
 #include "app/pe_machine.h"
 #include "app/process_values.h"
 #include "app/restart_switch.h"
+#include "app/support_log.h"
 #include "app/trace.h"
 #include "browser/main_window.h"
 #include "include/cef_app.h"
@@ -34,6 +35,7 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   exeDir = GetExeDir();
   launchTickMs = GetTickCount64();
   siteHost = SiteHostOf(kSiteUrl);
+  const bool supportLog = StartSupportLogIfAsked();
 
   // A plug-in built for another processor would crash Chromium's plug-in
   // process later, with nothing the player could understand; refuse it now.
@@ -76,7 +78,13 @@ int APIENTRY wWinMain(HINSTANCE instance, HINSTANCE /*prev*/, LPWSTR commandLine
   CefString(&settings.cache_path) = cacheDir;
   settings.persist_session_cookies = 1;
   settings.persist_user_preferences = 1;
-  settings.log_severity = LOGSEVERITY_DISABLE;
+  if (supportLog) {
+    // The engine's warnings go into the same file, with its own line format.
+    settings.log_severity = LOGSEVERITY_WARNING;
+    CefString(&settings.log_file) = SupportLogPath();
+  } else {
+    settings.log_severity = LOGSEVERITY_DISABLE;
+  }
 
   if (!CefInitialize(mainArgs, settings, app.get(), nullptr))
     return kExitCefFailed;

@@ -59,6 +59,7 @@ QueryCommand ParseQuery(std::string_view request) {
     const std::string_view text(form.text);
     if (form.prefix ? request.substr(0, text.size()) == text : request == text) {
       command.kind = form.kind;
+      command.form = text;
       if (form.prefix)
         command.argument = request.substr(text.size());
       return command;

@@ -28,6 +28,7 @@ enum class QueryKind {
 // must outlive them, needs wiping.
 struct QueryCommand {
   QueryKind kind = QueryKind::kNone;
+  std::string_view form;      // the form that matched ("acc:add:"), static; empty for none
   std::string_view argument;  // the raw text behind a prefix form; empty for exact forms
 };
 

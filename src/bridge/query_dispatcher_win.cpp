@@ -13,6 +13,7 @@
 #include "app/cache_restart.h"
 #include "app/cef_text.h"
 #include "app/process_values.h"
+#include "app/trace.h"
 #include "bridge/audio_mute.h"
 #include "bridge/process_memory.h"
 #include "bridge/query_command.h"
@@ -128,6 +129,9 @@ bool DispatchQuery(CefRefPtr<CefBrowser> browser,
   // this wiped buffer.
   const SecretBytes utf8 = CefToSecretUtf8(request);
   const QueryCommand command = ParseQuery(AsStringView(utf8));
+  // The form only: an argument may be a login.
+  if (command.kind != QueryKind::kNone)
+    Trace("bridge " + std::string(command.form));
   std::string answer;
   switch (command.kind) {
     case QueryKind::kNone:

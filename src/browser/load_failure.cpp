@@ -180,6 +180,9 @@ std::string FailurePageHtml(const FailurePage& page) {
             "\" id=\"retry\" href=\"" + HtmlEscape(page.failedUrl) + "\">Retry</a>";
   }
   html += "<button class=\"secondary\" id=\"close\">Close</button></div>";
+  html += "<p class=\"detail\">If this goes on, the game's support may ask for a log: put a file "
+          "named zlm-log.txt beside ZelmoraLauncher.exe and start the launcher again; it then "
+          "writes launcher.log there.</p>";
   html += "</main>";
   html += kPageScript;
   html += "</body></html>";
