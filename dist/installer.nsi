@@ -10,6 +10,8 @@
 ;   ZLM_OUTFILE      where the installer is written
 ;   ZLM_STANDIN      (defined or not) the package holds the stand-in engine, a
 ;                    test engine without a web renderer, instead of CEF
+;   ZLM_SIGN_COMMAND (defined or not) the program that signs a file in place
+;                    (scripts/sign-file.sh, with the identity in its environment)
 ;
 ; The install folder holds data that is not ours to replace or remove: the
 ; player's logins (accounts.dat, and files the launcher kept aside as
@@ -26,6 +28,12 @@ SetCompressor /SOLID lzma
 ; A file that cannot be written must stop the install, never be skipped:
 ; silent mode would otherwise report success over a half-updated folder.
 AllowSkipFiles off
+; The uninstaller that setup writes is signed as it is made, before it is
+; packed; setup itself once it is written.
+!ifdef ZLM_SIGN_COMMAND
+  !uninstfinalize '"${ZLM_SIGN_COMMAND}" "%1"' = 0
+  !finalize '"${ZLM_SIGN_COMMAND}" "%1"' = 0
+!endif
 
 !define PRODUCT "Zelmora Launcher"
 !define EXE "ZelmoraLauncher.exe"

@@ -11,8 +11,9 @@ apt_packages=(
   gcc-mingw-w64-x86-64-posix
   xvfb xdotool imagemagick x11-utils file
   googletest nlohmann-json3-dev
-  # The installer and the zip (make dist) and the suite that opens them.
-  nsis zip unzip
+  # The installer and the zip (make dist) and the suite that opens them;
+  # Authenticode signing, and the suite's throw-away signing identity.
+  nsis zip unzip osslsigncode openssl
   # A private PulseAudio server with a null sink gives Wine an audio device
   # for the mute's real path (tests/win/audio_mute_real_test.cpp).
   pulseaudio

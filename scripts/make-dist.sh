@@ -16,6 +16,11 @@
 # The libcef.dll to be packed is checked either way: a DLL for the launcher's
 # machine that exports every function the launcher imports from it, and the
 # stand-in's (which exports zlm_standin_engine) exactly when --standin is given.
+# With a signing identity in the environment (scripts/sign-file.sh: SIGN_PKCS12,
+# or SIGN_CERT and SIGN_KEY; SIGN_PASSWORD; SIGN_TIMESTAMP_URL), the programs we
+# build are signed: ZelmoraLauncher.exe, the setup program and the uninstaller
+# that setup writes. CEF's files are packed as they come. Without one, the
+# packages are unsigned, and the script says so.
 # The version is the project's (CMakeLists.txt), read from the tree's generated
 # product_config.h, which also feeds the launcher's version resource. Paths
 # are taken from the project's root.
@@ -37,6 +42,16 @@ if [ -z "$standin" ] && [ -z "$runtime" ]; then
   echo "make-dist: for test packages with the stand-in engine (no web renderer): make dist-standin" >&2
   exit 1
 fi
+
+# An identity given but unusable stops the build: a player package must not
+# come out unsigned by mistake.
+sign_status=0
+signer=$(scripts/sign-file.sh --identity) || sign_status=$?
+case $sign_status in
+  0) sign_said="signed by $signer" ;;
+  1) sign_said=unsigned ;;
+  *) die "the signing identity cannot be used (see above)" ;;
+esac
 
 exe="$tree/ZelmoraLauncher.exe"
 config="$tree/generated/product_config.h"
@@ -172,11 +187,17 @@ done
   [ -z "$standin" ] || sed "s/@VERSION@/$version/g" dist/standin-notice.txt
   sed "s/@FLASH_VERSION@/$flash_version/g" dist/Readme.txt
 } | sed 's/\r*$/\r/' > "$stage/Readme.txt"
+if [ "$sign_said" = unsigned ]; then
+  echo "make-dist: no signing identity (SIGN_PKCS12, or SIGN_CERT and SIGN_KEY): the packages are unsigned"
+else
+  scripts/sign-file.sh "$stage/ZelmoraLauncher.exe" || die "signing failed"
+  sign_command=$(cd scripts && pwd)/sign-file.sh
+fi
 
 abs_stage=$(cd "$stage" && pwd)
 abs_work=$(cd "$work" && pwd)
 abs_icon=$(cd "$(dirname "$icon")" && pwd)/$(basename "$icon")
-for p in "$abs_stage" "$abs_work" "$abs_icon" "$(cd "$out" && pwd)"; do
+for p in "$abs_stage" "$abs_work" "$abs_icon" "$(cd "$out" && pwd)" ${sign_command:+"$sign_command"}; do
   [[ $p != *[\$\"\`]* ]] || die "the path '$p' holds a character NSIS would expand"
 done
 
@@ -213,6 +234,7 @@ makensis -V2 -WX -INPUTCHARSET UTF8 \
   "-DZLM_VERSION=$version" "-DZLM_TARGET=$target" "-DZLM_FILES_NSH=$files_nsh" \
   "-DZLM_ICON=$abs_icon" "-DZLM_WEBSITE_URL=$website" "-DZLM_FLASH_VERSION=$flash_version" \
   "-DZLM_SETUP_NAME=$setup" "-DZLM_OUTFILE=$abs_work/$setup" ${standin:+-DZLM_STANDIN} \
+  ${sign_command:+"-DZLM_SIGN_COMMAND=$sign_command"} \
   dist/installer.nsi >"$work/makensis.log" 2>&1 ||
   { cat "$work/makensis.log" >&2; die "makensis failed"; }
 
@@ -223,5 +245,5 @@ mv "$work/$setup" "$out/$setup"
 mv "$work/package.zip" "$out/$zipname"
 if [ -n "$standin" ]; then engine_said="the stand-in engine, for tests"
 else engine_said="CEF from $runtime"; fi
-echo "make-dist: $out/$setup ($(stat -c %s "$out/$setup") bytes, $target, $engine_said)"
+echo "make-dist: $out/$setup ($(stat -c %s "$out/$setup") bytes, $target, $engine_said, $sign_said)"
 echo "make-dist: $out/$zipname ($(stat -c %s "$out/$zipname") bytes, ${#files[@]} files)"
