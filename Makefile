@@ -55,7 +55,8 @@ fuzz:
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
 	@for f in $(BUILD)/fuzz/fuzz/*_fuzz; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
 
-# Not part of `make test`: every benchmark in bench/, under Wine.
+# Not part of `make test`: every benchmark in bench/ on the 32-bit tree under
+# Wine, like `make run` (a private Xvfb without $DISPLAY); ends with a table of ratios.
 bench: deps win
 	@bench/run.sh $(BUILD)
 

@@ -1,5 +1,6 @@
 // Wall-clock timing shared by the benchmarks: the median and the fastest of
-// repeated runs. Windows only.
+// repeated runs, and the line that `make bench` gathers into its closing
+// table of ratios. Windows only.
 
 #ifndef ZLM_BENCH_BENCH_TIMING_H_
 #define ZLM_BENCH_BENCH_TIMING_H_
@@ -8,6 +9,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -30,22 +35,60 @@ inline double Seconds() {
 struct Timing {
   double medianMs;
   double minMs;
+  std::size_t runs;
 };
 
-// Runs |work| once to warm up, then at least min_runs times and for at least
-// kMinSeconds (at most kMaxRuns times).
-template <typename Work>
-Timing Measure(Work&& work, std::size_t min_runs = kMinRuns) {
-  work();
-  std::vector<double> runs;
-  const double start = Seconds();
-  while (runs.size() < kMaxRuns && (runs.size() < min_runs || Seconds() - start < kMinSeconds)) {
+// One piece of work to time, and what puts things back after it, untimed.
+struct Work {
+  Work(std::function<void()> run, std::function<void()> after = {})
+      : run(std::move(run)), after(std::move(after)) {}
+
+  std::function<void()> run;
+  std::function<void()> after;
+};
+
+// Runs every work once to warm up, then each once per round, in turn, so
+// that a change in the machine's load (other programs, a busy emulator) meets
+// them all alike: at least |minRounds| rounds and for at least |minSeconds|,
+// at most kMaxRuns rounds. The timings come in the order of |works|.
+inline std::vector<Timing> MeasureInTurn(const std::vector<Work>& works,
+                                         std::size_t minRounds = kMinRuns,
+                                         double minSeconds = kMinSeconds) {
+  const auto runOnce = [](const Work& work) {
     const double before = Seconds();
-    work();
-    runs.push_back((Seconds() - before) * 1000.0);
+    work.run();
+    const double ms = (Seconds() - before) * 1000.0;
+    if (work.after)
+      work.after();
+    return ms;
+  };
+  for (const Work& work : works)
+    runOnce(work);
+  std::vector<std::vector<double>> runs(works.size());
+  const double start = Seconds();
+  for (std::size_t round = 0;
+       round < kMaxRuns && (round < minRounds || Seconds() - start < minSeconds); ++round) {
+    for (std::size_t i = 0; i < works.size(); ++i)
+      runs[i].push_back(runOnce(works[i]));
   }
-  std::sort(runs.begin(), runs.end());
-  return {runs[runs.size() / 2], runs.front()};
+  std::vector<Timing> timings;
+  for (std::vector<double>& times : runs) {
+    std::sort(times.begin(), times.end());
+    timings.push_back({times[times.size() / 2], times.front(), times.size()});
+  }
+  return timings;
+}
+
+template <typename Run>
+Timing Measure(Run&& run, std::size_t minRuns = kMinRuns) {
+  return MeasureInTurn({Work(std::forward<Run>(run))}, minRuns).front();
+}
+
+// A line for the closing table of `make bench` (bench/run.sh): what was
+// measured against the work it cannot do without, both medians in ms.
+inline void PrintRatio(const std::string& what, double measuredMs, double floorMs,
+                       const std::string& floor) {
+  std::printf("ratio\t%s\t%.3f\t%.3f\t%s\n", what.c_str(), measuredMs, floorMs, floor.c_str());
 }
 
 }  // namespace bench

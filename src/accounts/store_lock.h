@@ -41,8 +41,4 @@ std::wstring PathLockNameFor(std::string_view prefix, const std::wstring& path);
 // PathLockNameFor with the account store's prefix.
 std::wstring StoreLockNameFor(const std::wstring& storePath);
 
-// Benchmark only: StoreLock then holds nothing and always succeeds, so that
-// the lock's cost can be measured against the same operations without it.
-void SkipStoreLocksForBenchmark(bool skip);
-
 #endif  // ZLM_ACCOUNTS_STORE_LOCK_H_

@@ -6,8 +6,6 @@
 
 namespace {
 
-bool skipLocks = false;
-
 std::wstring FullPath(const std::wstring& path) {
   const DWORD units = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
   if (units == 0)
@@ -91,10 +89,6 @@ std::wstring StoreLockNameFor(const std::wstring& storePath) {
 }
 
 StoreLock::StoreLock(const std::wstring& storePath, unsigned long waitMs) {
-  if (skipLocks) {
-    held_ = true;
-    return;
-  }
   mutex_ = CreateMutexW(nullptr, FALSE, StoreLockNameFor(storePath).c_str());
   if (!mutex_)
     return;
@@ -108,8 +102,4 @@ StoreLock::~StoreLock() {
   if (held_)
     ReleaseMutex(mutex_);
   CloseHandle(mutex_);
-}
-
-void SkipStoreLocksForBenchmark(bool skip) {
-  skipLocks = skip;
 }

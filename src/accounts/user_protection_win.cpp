@@ -4,22 +4,11 @@
 
 #include <wincrypt.h>
 
-#include <memory>
+#include <utility>
+
+#include "accounts/secret_memory.h"
 
 namespace {
-
-struct LocalFreeDeleter {
-  void operator()(BYTE* block) const { LocalFree(block); }
-};
-
-// For DPAPI's output that holds passwords in clear.
-struct WipeThenLocalFree {
-  DWORD size;
-  void operator()(BYTE* block) const {
-    SecureWipe(block, size);
-    LocalFree(block);
-  }
-};
 
 bool AsDataBlob(std::string_view bytes, DATA_BLOB& blob) {
   static BYTE nothing = 0;  // DPAPI gets a valid pointer even for zero bytes
@@ -33,25 +22,53 @@ bool AsDataBlob(std::string_view bytes, DATA_BLOB& blob) {
 
 }  // namespace
 
-std::optional<std::string> ProtectForUser(std::string_view plaintext, const wchar_t* description) {
+DpapiBytes::DpapiBytes(void* block, std::size_t size, bool secret)
+    : data_(static_cast<char*>(block)), size_(size), secret_(secret) {}
+
+DpapiBytes::DpapiBytes(DpapiBytes&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      secret_(other.secret_) {}
+
+DpapiBytes& DpapiBytes::operator=(DpapiBytes&& other) noexcept {
+  if (this != &other) {
+    Release();
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    secret_ = other.secret_;
+  }
+  return *this;
+}
+
+DpapiBytes::~DpapiBytes() {
+  Release();
+}
+
+void DpapiBytes::Release() {
+  if (!data_)
+    return;
+  if (secret_)
+    SecureWipe(data_, size_);
+  LocalFree(data_);
+  data_ = nullptr;
+  size_ = 0;
+}
+
+std::optional<DpapiBytes> ProtectForUser(std::string_view plaintext, const wchar_t* description) {
   DATA_BLOB in;
   DATA_BLOB out = {};
   if (!AsDataBlob(plaintext, in) ||
       !CryptProtectData(&in, description, nullptr, nullptr, nullptr, 0, &out))
     return std::nullopt;
-  const std::unique_ptr<BYTE, LocalFreeDeleter> owned(out.pbData);
-  return std::string(reinterpret_cast<const char*>(out.pbData), out.cbData);
+  return DpapiBytes(out.pbData, out.cbData, false);
 }
 
-bool UnprotectForUser(std::string_view blob, SecretBytes& plaintext) {
+std::optional<DpapiBytes> UnprotectForUser(std::string_view blob) {
   DATA_BLOB in;
   DATA_BLOB out = {};
   if (!AsDataBlob(blob, in) ||
       !CryptUnprotectData(&in, nullptr, nullptr, nullptr, nullptr, CRYPTPROTECT_UI_FORBIDDEN,
                           &out))
-    return false;
-  const std::unique_ptr<BYTE, WipeThenLocalFree> owned(out.pbData, WipeThenLocalFree{out.cbData});
-  const char* clear = reinterpret_cast<const char*>(out.pbData);
-  plaintext.assign(clear, clear + out.cbData);
-  return true;
+    return std::nullopt;
+  return DpapiBytes(out.pbData, out.cbData, true);
 }

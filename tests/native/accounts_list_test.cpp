@@ -64,10 +64,18 @@ TEST(AccountLinesTest, AnyBytesComeBackFromTheirLines) {
   EXPECT_EQ(PairsOf(ParseAccountLines(AsStringView(BuildAccountLines(ListOf(pairs))))), pairs);
 }
 
+std::string LinesOf(const Pairs& pairs) {
+  return std::string(AsStringView(BuildAccountLines(ListOf(pairs))));
+}
+
 TEST(AccountsListJsonTest, ListsNamesInOrderWithoutPasswords) {
-  EXPECT_EQ(BuildAccountsListJson({}), "[]");
-  EXPECT_EQ(BuildAccountsListJson(ListOf({{"b", "secret"}, {"a", "secret"}, {"b", "2"}})),
+  EXPECT_EQ(AccountsListJsonFromLines(""), "[]");
+  EXPECT_EQ(AccountsListJsonFromLines("no bar\n\n"), "[]");
+  EXPECT_EQ(AccountsListJsonFromLines("b|secret\na|secret\nb|2\n"),
             R"([{"u":"b"},{"u":"a"},{"u":"b"}])");
+  // Hand-written forms list as they decode.
+  EXPECT_EQ(AccountsListJsonFromLines("a+b|x\nno bar\n%61%7c|y\r\n%|z"),
+            R"([{"u":"a b"},{"u":"a|"},{"u":"%"}])");
 }
 
 TEST(AccountsListJsonTest, EscapesWhatJsonCannotHoldVerbatim) {
@@ -84,7 +92,8 @@ TEST(AccountsListJsonTest, EscapesWhatJsonCannotHoldVerbatim) {
       {"\x7F/\xC5\x9F", "\x7F/\xC5\x9F"},  // DEL, slash and UTF-8 are valid as they are
   };
   for (const Case& c : cases)
-    EXPECT_EQ(BuildAccountsListJson(ListOf({{c.name, ""}})), R"([{"u":")" + c.escaped + R"("}])")
+    EXPECT_EQ(AccountsListJsonFromLines(LinesOf({{c.name, ""}})),
+              R"([{"u":")" + c.escaped + R"("}])")
         << testing::PrintToString(c.name);
 }
 
@@ -93,7 +102,7 @@ TEST(AccountsListJsonTest, IsValidJsonWhateverAsciiBytesTheNamesHold) {
   for (int b = 0; b < 0x80; ++b)
     pairs.push_back({std::string(1, static_cast<char>(b)) + "\\\"\xC5\x9F", ""});
 
-  const nlohmann::json parsed = nlohmann::json::parse(BuildAccountsListJson(ListOf(pairs)));
+  const nlohmann::json parsed = nlohmann::json::parse(AccountsListJsonFromLines(LinesOf(pairs)));
   ASSERT_TRUE(parsed.is_array());
   ASSERT_EQ(parsed.size(), pairs.size());
   for (std::size_t i = 0; i < pairs.size(); ++i) {
@@ -102,30 +111,66 @@ TEST(AccountsListJsonTest, IsValidJsonWhateverAsciiBytesTheNamesHold) {
   }
 }
 
-TEST(AccountListTest, PutReplacesTheFirstRecordInPlaceOrAppends) {
-  AccountList accounts = ListOf({{"d", "1"}, {"e", "3"}, {"d", "2"}});
-  PutAccount(accounts, "d", "new");
-  PutAccount(accounts, "D", "upper");  // names are compared byte for byte
-  PutAccount(accounts, "d ", "space");
-  EXPECT_EQ(PairsOf(accounts),
-            (Pairs{{"d", "new"}, {"e", "3"}, {"d", "2"}, {"D", "upper"}, {"d ", "space"}}));
+TEST(AccountLinesChangeTest, PutReplacesTheFirstRecordInPlaceOrAppends) {
+  std::string lines = "d|1\ne|3\nd|2\n";
+  for (const auto& [user, password] : Pairs{{"d", "new"}, {"D", "upper"}, {"d ", "space"}})
+    lines = std::string(AsStringView(LinesWithAccount(lines, user, password)));
+  // Names are compared byte for byte.
+  EXPECT_EQ(lines, "d|new\ne|3\nd|2\nD|upper\nd%20|space\n");
+  EXPECT_EQ(AsStringView(LinesWithAccount("", "u", "")), "u|\n");
 }
 
-TEST(AccountListTest, RemoveTakesEveryRecordOfTheUser) {
-  AccountList accounts = ListOf({{"d", "1"}, {"e", "3"}, {"d", "2"}, {"f", "4"}});
-  RemoveAccount(accounts, "d");
-  EXPECT_EQ(PairsOf(accounts), (Pairs{{"e", "3"}, {"f", "4"}}));
-  RemoveAccount(accounts, "absent");
-  EXPECT_EQ(PairsOf(accounts), (Pairs{{"e", "3"}, {"f", "4"}}));
+TEST(AccountLinesChangeTest, RemoveTakesEveryRecordOfTheUser) {
+  bool wasStored = false;
+  EXPECT_EQ(AsStringView(LinesWithoutAccount("d|1\ne|3\nd|2\nf|4\n", "d", wasStored)),
+            "e|3\nf|4\n");
+  EXPECT_TRUE(wasStored);
+  EXPECT_EQ(AsStringView(LinesWithoutAccount("e|3\nf|4\n", "absent", wasStored)), "e|3\nf|4\n");
+  EXPECT_FALSE(wasStored);
+  EXPECT_EQ(AsStringView(LinesWithoutAccount("", "absent", wasStored)), "");
+  EXPECT_FALSE(wasStored);
 }
 
-TEST(AccountListTest, FindGivesTheFirstRecordOfExactlyThatName) {
-  const AccountList accounts = ListOf({{"d", "1"}, {"e", ""}, {"d", "2"}});
-  ASSERT_NE(FindAccount(accounts, "d"), nullptr);
-  EXPECT_EQ(AsStringView(FindAccount(accounts, "d")->password), "1");
-  ASSERT_NE(FindAccount(accounts, "e"), nullptr);  // a stored empty password is still a record
-  EXPECT_EQ(FindAccount(accounts, "D"), nullptr);
-  EXPECT_EQ(FindAccount(accounts, ""), nullptr);
+TEST(AccountLinesChangeTest, PasswordIsTheFirstRecordsOfExactlyThatName) {
+  const std::string lines = "d|1\ne|\nd|2\n";
+  EXPECT_EQ(PasswordFromLines(lines, "d"), "1");
+  EXPECT_EQ(PasswordFromLines(lines, "e"), "");  // a stored empty password
+  EXPECT_EQ(PasswordFromLines(lines, "D"), "");
+  EXPECT_EQ(PasswordFromLines(lines, ""), "");
+  EXPECT_EQ(PasswordFromLines("|p\n", ""), "p");
+}
+
+// A store written by hand: a change writes every line it keeps as a save of
+// the loaded list would (lines without '|' gone, every field in encoded form,
+// a line feed after the last), and finds names in whatever form they are
+// written.
+TEST(AccountLinesChangeTest, HandWrittenLinesAreReadAndRewrittenAsAFreshSaveWould) {
+  struct Case {
+    std::string lines;
+    std::string user;
+    bool stored;
+    std::string password;  // the stored one
+    std::string afterPut;  // with the password "P"
+    std::string afterRemove;
+  };
+  const Case cases[] = {
+      {"a+b|1\n", "a b", true, "1", "a%20b|P\n", ""},
+      {"%61%20b|1\n", "a b", true, "1", "a%20b|P\n", ""},
+      {"a%2bb|p+w%7c|x", "a+b", true, "p w||x", "a%2Bb|P\n", ""},
+      {"%64|%zz\n%64|2", "d", true, "\0"s, "d|P\nd|2\n", ""},
+      {"x|1\r\nno bar\n\n%|%\ny|2", "y", true, "2", "x|1%0D\n%25|%25\ny|P\n", "x|1%0D\n%25|%25\n"},
+      {"\xC5\x9F|\xFF\n", "\xC5\x9F", true, "\xFF", "%C5%9F|P\n", ""},
+      {"a%20b|1\n", "a+b", false, "", "a%20b|1\na%2Bb|P\n", "a%20b|1\n"},
+      {"ab|1\n", "a", false, "", "ab|1\na|P\n", "ab|1\n"},  // a longer name that starts alike
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.lines) + " user " + testing::PrintToString(c.user));
+    EXPECT_EQ(PasswordFromLines(c.lines, c.user), c.password);
+    EXPECT_EQ(AsStringView(LinesWithAccount(c.lines, c.user, "P")), c.afterPut);
+    bool wasStored = !c.stored;
+    EXPECT_EQ(AsStringView(LinesWithoutAccount(c.lines, c.user, wasStored)), c.afterRemove);
+    EXPECT_EQ(wasStored, c.stored);
+  }
 }
 
 }  // namespace

@@ -66,4 +66,34 @@ TEST(PercentCodecTest, EveryByteSurvivesARoundTripThroughEscapesOnly) {
   EXPECT_EQ(PercentDecode(encoded), allBytes);
 }
 
+// The form that encoding gives, and no other: a rewrite of the store may copy
+// such a text instead of encoding its decoding again.
+TEST(PercentCodecTest, EncodedFormIsExactlyWhatEncodingGives) {
+  struct FormCase {
+    std::string text;
+    bool encodedForm;
+  };
+  const FormCase cases[] = {
+      {"", true},
+      {"AZaz09-_.~", true},
+      {"a%20b%7C%25%2B%00%FF", true},
+      {"a+b", false},        // '+' decodes to a space, which encodes as %20
+      {"a b", false},        // a raw byte that encoding escapes
+      {"p|w", false},        // so is a second '|' in a password
+      {"%7c", false},        // lower-case digits
+      {"%41", false},        // an escaped unreserved byte
+      {"%7E", false},
+      {"%zz", false},        // digits that count as 0
+      {"%2", false},         // a '%' copied as it is
+      {"ab%", false},
+      {"\xC5\x9F", false},
+      {"%C5%9F", true},
+  };
+  for (const FormCase& c : cases) {
+    EXPECT_EQ(IsEncodedForm(c.text), c.encodedForm) << testing::PrintToString(c.text);
+    EXPECT_EQ(IsEncodedForm(c.text), PercentEncode(PercentDecode(c.text)) == c.text)
+        << testing::PrintToString(c.text);
+  }
+}
+
 }  // namespace

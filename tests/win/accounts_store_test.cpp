@@ -437,8 +437,9 @@ TEST(AccountStoreLockTest, TwoProcessesAddingAtOnceKeepEveryLogin) {
     for (const char* prefix : {"one", "two"}) {
       for (int i = 0; i < kEach; ++i) {
         const std::string user = std::string(prefix) + "-" + std::to_string(i);
-        const Account* account = FindAccount(accounts, user);
-        ASSERT_NE(account, nullptr) << user << " was lost";
+        const auto account = std::find_if(accounts.begin(), accounts.end(),
+                                          [&](const Account& a) { return a.user == user; });
+        ASSERT_NE(account, accounts.end()) << user << " was lost";
         EXPECT_EQ(AsStringView(account->password), "pw-" + user);
       }
     }
