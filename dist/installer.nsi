@@ -38,7 +38,8 @@ AllowSkipFiles off
 ; until the update is finished or undone. <attempt> is the setup run's own.
 !define OLD ".zlm-old-"
 ; zlm-update-<attempt>${DONE} in the install folder: every new file of that
-; attempt was in place; its backups are only waiting to be removed.
+; attempt was in place; its backups are only waiting to be removed. Backups
+; without their attempt's mark are put back in place by the next run.
 !define DONE_PREFIX "zlm-update-"
 !define DONE ".zlm-done"
 ; Exit code when setup or the uninstaller stops without changing anything that
@@ -432,14 +433,15 @@ FunctionEnd
 
 ; Every new file is in place: the attempt is marked finished (on disk before any
 ; backup goes, so that a cut-off removal is finished, not undone, by the next
-; run), then its backups and the mark are removed. Without the mark the backups
-; stay, and the next run puts them back before it updates again.
+; run), then its backups and the mark are removed. Without the mark nothing is
+; removed: the backups stay, and the next run takes them for those of a cut-off
+; update and puts the old files back in place before it updates again.
 Function ZlmFinishUpdate
   System::Store "S"
   StrCpy $0 "$INSTDIR\${DONE_PREFIX}$Attempt${DONE}"
   System::Call 'kernel32::CreateFileW(w r0, i ${ZLM_GENERIC_WRITE}, i 0, p 0, i ${ZLM_CREATE_ALWAYS}, i ${ZLM_WRITE_THROUGH_NORMAL}, p 0) p .r1'
   ${If} $1 P= -1
-    DetailPrint "Could not mark the update finished; setup removes the old files on its next run."
+    DetailPrint "Could not mark the update finished; the old files stay beside the new ones, and the next setup run puts them back before it updates again."
   ${Else}
     System::Call 'kernel32::FlushFileBuffers(p r1) i'
     System::Call 'kernel32::CloseHandle(p r1) i'
