@@ -46,7 +46,8 @@ AllowSkipFiles off
 ; until the update is finished or undone. <attempt> is the setup run's own.
 !define OLD ".zlm-old-"
 ; zlm-update-<attempt>${DONE} in the install folder: every new file of that
-; attempt was in place; its backups are only waiting to be removed.
+; attempt was in place; its backups are only waiting to be removed. Backups
+; without their attempt's mark are put back in place by the next run.
 !define DONE_PREFIX "zlm-update-"
 !define DONE ".zlm-done"
 ; Exit code when setup or the uninstaller stops without changing anything that
@@ -99,6 +100,7 @@ VIAddVersionKey /LANG=1033 "OriginalFilename" "${ZLM_SETUP_NAME}"
 !include "WinMessages.nsh"
 !include "${ZLM_FILES_NSH}"
 !include "launcher_guard.nsh"
+!include "setup_guard.nsh"
 !include "remove_tree.nsh"
 
 !define MUI_ICON "${ZLM_ICON}"
@@ -143,6 +145,8 @@ Var UnFinishText
 
 !insertmacro ZLM_GUARD_FUNCTIONS ""
 !insertmacro ZLM_GUARD_FUNCTIONS "un."
+!insertmacro ZLM_SETUP_GUARD_FUNCTIONS ""
+!insertmacro ZLM_SETUP_GUARD_FUNCTIONS "un."
 
 ; --- Installer ---------------------------------------------------------------
 ; Every packed file is first written under a new name beside the one it
@@ -152,7 +156,9 @@ Var UnFinishText
 ; after it puts the backups back and removes the new files already placed.
 ; Backups a cut-off run left are dealt with before anything else (see
 ; ZlmRecoverCutOffUpdate). Only names of packed files and of their backups are
-; touched: accounts.dat and the player's files never.
+; touched: accounts.dat and the player's files never. All of it happens under
+; the folder's setup guard (setup_guard.nsh): a second setup or uninstaller of
+; the folder stops before it changes anything.
 
 !macro ZLM_DISCARD_NEW Rel
   Delete "$INSTDIR\${Rel}${NEW}"
@@ -174,10 +180,16 @@ Var UnFinishText
 
 ; Removes what a failed install wrote: the waiting new files, and folders it
 ; created that are still empty (a failed first install leaves nothing behind).
+; A run that stopped because another holds the folder wrote nothing, and the
+; waiting files there are the other run's.
 Function .onInstFailed
-  !insertmacro ZLM_FOR_EACH_FILE ZLM_DISCARD_NEW
-  !insertmacro ZLM_DISCARD_NEW "${UNINSTALLER}"
-  !insertmacro ZLM_FOR_EACH_SUBDIR ZLM_REMOVE_SUBDIR
+  ${If} $SetupGuard != ""
+    !insertmacro ZLM_FOR_EACH_FILE ZLM_DISCARD_NEW
+    !insertmacro ZLM_DISCARD_NEW "${UNINSTALLER}"
+    !insertmacro ZLM_FOR_EACH_SUBDIR ZLM_REMOVE_SUBDIR
+  ${EndIf}
+  ; The guard's file would keep the folder.
+  Call ZlmReleaseSetupGuard
   RMDir "$INSTDIR"
 FunctionEnd
 
@@ -440,14 +452,15 @@ FunctionEnd
 
 ; Every new file is in place: the attempt is marked finished (on disk before any
 ; backup goes, so that a cut-off removal is finished, not undone, by the next
-; run), then its backups and the mark are removed. Without the mark the backups
-; stay, and the next run puts them back before it updates again.
+; run), then its backups and the mark are removed. Without the mark nothing is
+; removed: the backups stay, and the next run takes them for those of a cut-off
+; update and puts the old files back in place before it updates again.
 Function ZlmFinishUpdate
   System::Store "S"
   StrCpy $0 "$INSTDIR\${DONE_PREFIX}$Attempt${DONE}"
   System::Call 'kernel32::CreateFileW(w r0, i ${ZLM_GENERIC_WRITE}, i 0, p 0, i ${ZLM_CREATE_ALWAYS}, i ${ZLM_WRITE_THROUGH_NORMAL}, p 0) p .r1'
   ${If} $1 P= -1
-    DetailPrint "Could not mark the update finished; setup removes the old files on its next run."
+    DetailPrint "Could not mark the update finished; the old files stay beside the new ones, and the next setup run puts them back before it updates again."
   ${Else}
     System::Call 'kernel32::FlushFileBuffers(p r1) i'
     System::Call 'kernel32::CloseHandle(p r1) i'
@@ -464,15 +477,8 @@ FunctionEnd
 
 Section "${PRODUCT}" SecMain
   SectionIn RO
-  !insertmacro ZLM_ENSURE_LAUNCHER_CLOSED ""
-
-  System::Call 'kernel32::GetCurrentProcessId() i .r0'
-  System::Call 'kernel32::GetTickCount() i .r1'
-  IntFmt $0 "%x" $0
-  IntFmt $1 "%08x" $1
-  StrCpy $Attempt "$0$1"
-  Call ZlmRecoverCutOffUpdate
-
+  ; The folder comes first: its guard lives in it. .onInit took the guard of
+  ; the folder it knew; the directory page may have named another.
   ClearErrors
   CreateDirectory "$INSTDIR"
   ${If} ${Errors}
@@ -481,6 +487,25 @@ Section "${PRODUCT}" SecMain
     SetErrorLevel ${EXIT_NOT_DONE}
     Abort
   ${EndIf}
+  Call ZlmTakeSetupGuard
+  Pop $0
+  ${If} $0 = 0
+    Call ZlmSayAnotherSetupRuns
+    Abort
+  ${ElseIf} $0 < 0
+    MessageBox MB_OK|MB_ICONSTOP "Setup cannot write to the folder$\r$\n$INSTDIR$\r$\n$\r$\nChoose a folder your Windows user can write to." /SD IDOK
+    DetailPrint "Cannot write to $INSTDIR."
+    SetErrorLevel ${EXIT_NOT_DONE}
+    Abort
+  ${EndIf}
+  !insertmacro ZLM_ENSURE_LAUNCHER_CLOSED ""
+
+  System::Call 'kernel32::GetCurrentProcessId() i .r0'
+  System::Call 'kernel32::GetTickCount() i .r1'
+  IntFmt $0 "%x" $0
+  IntFmt $1 "%08x" $1
+  StrCpy $Attempt "$0$1"
+  Call ZlmRecoverCutOffUpdate
 
   !insertmacro ZLM_EXTRACT_FILES
   WriteUninstaller "$INSTDIR\${UNINSTALLER}${NEW}"
@@ -561,6 +586,16 @@ Function .onInit
     Quit
   ${EndIf}
 
+  ; An update's folder is there already: a second setup of it is told so at
+  ; once, not after its pages. A folder still to be made is guarded by the
+  ; install section, which makes it.
+  Call ZlmTakeSetupGuard
+  Pop $0
+  ${If} $0 = 0
+    Call ZlmSayAnotherSetupRuns
+    Quit
+  ${EndIf}
+
   ; An update keeps the player's choice: no desktop shortcut if they had removed it.
   ReadRegStr $0 HKCU "${UNINST_KEY}" "InstallLocation"
   ${If} $0 != ""
@@ -605,7 +640,6 @@ Section "un.${PRODUCT} (program files, cache, shortcuts)" SecUnMain
   ${EndIf}
   Delete "$INSTDIR\${DONE_PREFIX}*${DONE}"
   Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
 SectionEnd
 
 Section /o "un.Also remove saved logins" SecUnLogins
@@ -613,10 +647,12 @@ Section /o "un.Also remove saved logins" SecUnLogins
   Delete "$INSTDIR\accounts.dat.unreadable-*"
   ; Left by a save that was cut off; the launcher removes them on its next save.
   Delete "$INSTDIR\accounts.dat.*.tmp"
-  RMDir "$INSTDIR"
 SectionEnd
 
 Section "-un.Finish text"
+  ; The folder goes when nothing is left in it; the guard's file would keep it.
+  Call un.ZlmReleaseSetupGuard
+  RMDir "$INSTDIR"
   ${If} ${FileExists} "$INSTDIR\accounts.dat"
     StrCpy $UnFinishText "${PRODUCT} was removed.$\r$\n$\r$\nYour saved logins were kept in$\r$\n$INSTDIR\accounts.dat$\r$\nInstalling ${PRODUCT} into that folder again brings them back."
   ${Else}
@@ -626,10 +662,25 @@ SectionEnd
 
 Function un.onInit
   ; Files are removed by name from $INSTDIR: a folder without our uninstaller
-  ; (a mistyped _?= folder, say) is not an install of ours.
+  ; (a mistyped _?= folder, say) is not an install of ours, unless a setup
+  ; running there has its uninstaller aside for the moment.
   ${IfNot} ${FileExists} "$INSTDIR\${UNINSTALLER}"
-    MessageBox MB_OK|MB_ICONSTOP "$INSTDIR does not hold an installed ${PRODUCT}." /SD IDOK
-    SetErrorLevel ${EXIT_NOT_DONE}
+    Call un.ZlmSetupGuardHeld
+    Pop $0
+    ${If} $0 = 1
+      Call un.ZlmSayAnotherSetupRuns
+    ${Else}
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR does not hold an installed ${PRODUCT}." /SD IDOK
+      SetErrorLevel ${EXIT_NOT_DONE}
+    ${EndIf}
+    Quit
+  ${EndIf}
+  ; A folder this user cannot write to cannot be guarded, nor changed by a
+  ; setup either: the uninstaller goes on as it would without the guard.
+  Call un.ZlmTakeSetupGuard
+  Pop $0
+  ${If} $0 = 0
+    Call un.ZlmSayAnotherSetupRuns
     Quit
   ${EndIf}
   ; Silent mode shows no page, so the tick has a switch of its own.

@@ -18,9 +18,12 @@
 #    logins, while the launcher runs, while a file is held open, one whose
 #    move of a new file fails half-way and is undone, after an update that was
 #    cut off and left its backups), uninstalls
-#    that keep or remove the saved logins, and a player who upgrades while the
-#    launcher runs and lets setup close it, having read the welcome page that
-#    says the package holds a test engine.
+#    that keep or remove the saved logins, one setup or uninstall at a time
+#    per folder (second runs, silent, with pages, through a junction or the
+#    directory page, while a first setup waits in its commit or before it or
+#    an uninstaller shows its first page; a killed setup leaves no guard),
+#    and a player who upgrades while the launcher runs and lets setup close it,
+#    having read the welcome page that says the package holds a test engine.
 # Usage: installer_test.sh <build folder>. Uses $DISPLAY or starts an Xvfb.
 # Closes with "N passed, N failed".
 set -uo pipefail
@@ -255,9 +258,11 @@ mkdir -p "$HOME"
 
 launcher_pid=
 holder_pid=
+first_pid=
 cleanup() {
   [ -n "$launcher_pid" ] && kill "$launcher_pid" 2>/dev/null
   [ -n "$holder_pid" ] && kill "$holder_pid" 2>/dev/null
+  [ -n "$first_pid" ] && kill "$first_pid" 2>/dev/null
   rig_exit
 }
 trap cleanup EXIT
@@ -278,8 +283,11 @@ uninst_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZelmoraLaun
 mkdir -p "$c_drive/zlm-test/un"
 cp "$pkg_setup" "$c_drive/zlm-test/setup.exe"
 
-run_win() {  # one command line, exactly as written (a batch file keeps /D= unquoted); its exit code
-  printf '@echo off\r\n%s\r\nexit /b %%ERRORLEVEL%%\r\n' "$1" >"$c_drive/zlm-test/run.bat"
+batch() {  # name command-line: C:\zlm-test\<name>.bat runs it exactly as written (unquoted /D= and _?=) and ends with its code
+  printf '@echo off\r\n%s\r\nexit /b %%ERRORLEVEL%%\r\n' "$2" >"$c_drive/zlm-test/$1.bat"
+}
+run_win() {  # one command line: its exit code
+  batch run "$1"
   timeout 180 "$rig_wine" cmd /c 'C:\zlm-test\run.bat' </dev/null >/dev/null 2>&1
 }
 setup_exits() {  # code switches...: a silent run of the installer ends with that code
@@ -361,6 +369,17 @@ stop_launcher() {
   launcher_pid=
 }
 runs() { kill -0 "$launcher_pid" 2>/dev/null || { echo "  the launcher is not running"; return 1; }; }
+# What windows say, read from their controls as a player reads them (window_text.exe).
+shown=
+window_says() {  # title-prefix words: a window whose title begins so shows the words
+  shown=$("$rig_wine" 'C:\zlm-test\window_text.exe' "$1" 2>/dev/null | tr -d '\r')
+  grep -qF -- "$2" <<<"$shown"
+}
+comes_to_say() {  # title-prefix words: ... within 30 s
+  local _
+  for _ in $(seq 30); do window_says "$1" "$2" && return 0; sleep 1; done
+  echo "  its windows say:"; sed 's/^/    /' <<<"$shown"; return 1
+}
 
 echo "-- the test package of a runtime folder: installed and uninstalled"
 cef_win='C:\zlm-test\cef tree'
@@ -445,6 +464,11 @@ hold() {  # file-in-the-install-folder [write]: held open by another program unt
 }
 release() { kill "$holder_pid" 2>/dev/null; wait "$holder_pid" 2>/dev/null; holder_pid=; }
 held_ok=no
+reader_ok=no
+if check "the window reader builds" "$cc" -municode -O2 -o "$scratch/window_text.exe" tests/dist/window_text.c; then
+  reader_ok=yes
+  cp "$scratch/window_text.exe" "$c_drive/zlm-test/window_text.exe"
+fi
 if check "the holding program builds" "$cc" -municode -O2 -o "$hold" tests/dist/hold_file.c; then
   held_ok=yes
   cp "$hold" "$c_drive/zlm-test/hold_file.exe"
@@ -528,6 +552,171 @@ check "setup /S exits with 0" setup_exits 0
 check "the desktop shortcut stays removed" test ! -e "$desktop_lnk"
 check "the Start-menu shortcut is there" test -f "$start_menu_lnk"
 
+echo "-- one setup or uninstall at a time per folder"
+# A first run, with its pages, stops at a question in the middle of its work
+# while a second run of the same folder starts. Without the guard, a second
+# setup takes the first one's backups for those of a cut-off update and moves
+# them back over the files the first has already replaced, and a second
+# uninstaller removes the files the first is putting in place.
+go_on_until() {  # pid title words: presses Return in that program's pages until a window of that title says the words
+  local _ wid
+  wid=$(timeout 30 xdotool search --sync --name "^$2" 2>/dev/null | head -n 1)
+  [ -n "$wid" ] || { echo "  no window of $2"; return 1; }
+  xdotool mousemove --window "$wid" 5 5 click 1
+  for _ in $(seq 60); do
+    window_says "$2" "$3" && return 0
+    kill -0 "$1" 2>/dev/null || { echo "  it ended before it said: $3"; return 1; }
+    xdotool key Return
+    sleep 1
+  done
+  echo "  its windows say:"; sed 's/^/    /' <<<"$shown"; return 1
+}
+answer() {  # pid title key words: the key, pressed in that program's message box (it has the bare title) until the words are gone
+  local _ box
+  for _ in $(seq 5); do
+    box=$(xdotool search --all --onlyvisible --pid "$1" --name "^$2\$" 2>/dev/null | head -n 1)
+    [ -n "$box" ] || { echo "  no question of $2 is shown"; return 1; }
+    # A click beside its icon gives the box the focus (one on its caption
+    # would begin a move, which takes the key).
+    xdotool mousemove --window "$box" 8 80 click 1 sleep 0.5 key "$3"
+    sleep 3
+    kill -0 "$1" 2>/dev/null && window_says "$2" "$4" || return 0
+  done
+  echo "  the question is still shown"; return 1
+}
+ended_with() {  # pid code: the program ends, within 60 s, with that code
+  local _ rc
+  for _ in $(seq 60); do kill -0 "$1" 2>/dev/null || break; sleep 1; done
+  kill -0 "$1" 2>/dev/null && { echo "  it still runs"; return 1; }
+  wait "$1"; rc=$?
+  [ "$1" != "$first_pid" ] || first_pid=
+  [ "$rc" -eq "$2" ] || { echo "  it ended with $rc, expected $2"; return 1; }
+}
+start_setup_with_pages() { "$rig_wine" 'C:\zlm-test\setup.exe' >/dev/null 2>&1 & first_pid=$!; }
+stop_first() {  # whatever is left of the first run, and its hold
+  release
+  [ -z "$first_pid" ] || { kill "$first_pid" 2>/dev/null; wait "$first_pid" 2>/dev/null; first_pid=; }
+}
+earlier_version() {  # every installed file differs from the package's
+  local f
+  for f in $package_files Uninstall.exe; do printf 'an earlier version' >>"$default_dir/$f"; done
+}
+nothing_left_aside() {  # no backup, waiting file or guard file of a setup
+  no_backups "$1" && no_new_files "$1" &&
+    { [ ! -e "$1/zlm-setup.lock" ] || { echo "  zlm-setup.lock is left"; return 1; }; }
+}
+# Read by a second setup with its pages.
+another_runs='Another setup or uninstall of Zelmora Launcher is running for'
+second_setup_with_pages() {  # says another setup runs; OK ends it with 2
+  local pid
+  "$rig_wine" 'C:\zlm-test\setup.exe' >/dev/null 2>&1 &
+  pid=$!
+  comes_to_say 'Zelmora Launcher Setup' "$another_runs" || { kill "$pid"; wait "$pid"; return 1; }
+  answer "$pid" 'Zelmora Launcher Setup' Return "$another_runs" && ended_with "$pid" 2
+}
+step() {  # key words: the key, then a window of setup says the words
+  xdotool key "$1" && comes_to_say 'Zelmora Launcher Setup' "$2"
+}
+second_setup_choosing_the_folder() {  # with /D= elsewhere; on its directory page the player types the install folder
+  local pid wid _
+  "$rig_wine" 'C:\zlm-test\setup.exe' '/D=C:\zlm-test\nowhere' >/dev/null 2>&1 &
+  pid=$!
+  wid=$(timeout 30 xdotool search --sync --all --pid "$pid" --name '^Zelmora Launcher Setup' 2>/dev/null | head -n 1)
+  [ -n "$wid" ] && comes_to_say 'Zelmora Launcher Setup' 'not for players' &&
+    xdotool mousemove --window "$wid" 8 80 click 1 sleep 0.5 &&
+    step Return 'C:\zlm-test\nowhere' &&
+    xdotool key End shift+Home type "$default_win" &&
+    step Return 'Choose which features' &&
+    step Return "$another_runs" &&
+    answer "$pid" 'Zelmora Launcher Setup' Return "$another_runs" ||
+    { kill "$pid"; wait "$pid"; return 1; }
+  # Its page says the install was aborted; Return closes it.
+  for _ in $(seq 10); do kill -0 "$pid" 2>/dev/null || break; xdotool key Return; sleep 2; done
+  ended_with "$pid" 2
+}
+finish_with_pages() {  # pid: once asked again, setup goes on to its finish page, which ends it without starting the launcher
+  answer "$1" 'Zelmora Launcher Setup' Return 'Setup could not replace' && comes_to_say 'Zelmora Launcher Setup' 'is installed in' || return 1
+  # Alt+R unticks "Run Zelmora Launcher".
+  xdotool key alt+r && sleep 1 && xdotool key Return && ended_with "$1" 0
+}
+if [ "$held_ok" = yes ] && [ "$reader_ok" = yes ]; then
+  # The new launcher is held as a virus scanner holds a file just written:
+  # setup writes it but cannot move it into place, and asks to retry with
+  # every old file under its backup name and the files before the launcher new.
+  earlier_version
+  printf 'left by a cut-off setup' >"$default_dir/ZelmoraLauncher.exe.zlm-new"
+  start_setup_with_pages
+  if hold ZelmoraLauncher.exe.zlm-new write &&
+     check "a setup with pages stops in its commit, at its question whether to retry" \
+       go_on_until "$first_pid" 'Zelmora Launcher Setup' 'Setup could not replace'; then
+    before=$(snapshot "$default_dir")
+    check "  ... with the old files aside under backup names" \
+      eval '[ -n "$(find "$default_dir" -name "*.zlm-old-*")" ]'
+    check "a second setup /S stops with exit code 2 and changes no file" \
+      eval 'setup_exits 2 && unchanged_since "$before" "$default_dir"'
+    # Another spelling of the folder: Wine shows a host symbolic link as a junction.
+    ln -sfn "$default_dir" "$c_drive/zlm-test/linked"
+    check "so does a second setup /S /D= given a junction to the folder" \
+      eval 'setup_exits 2 "/D=C:\\zlm-test\\linked" && unchanged_since "$before" "$default_dir"'
+    rm -f "$c_drive/zlm-test/linked"
+    check "a silent uninstall stops with exit code 2 and changes no file" \
+      eval 'uninstall_exits 2 "$scratch/Uninstall.exe" "$default_win" && unchanged_since "$before" "$default_dir"'
+    check "a second setup with pages says that another setup or uninstall is running, ends with 2 and changes no file" \
+      eval 'second_setup_with_pages && unchanged_since "$before" "$default_dir"'
+    release
+    check "the first setup, told to retry, finishes and exits with 0" finish_with_pages "$first_pid"
+    check "  ... with every packed file new" has_package_files "$default_dir"
+    check "  ... and no backup, waiting file or guard left" nothing_left_aside "$default_dir"
+  fi
+  stop_first
+
+  # Before its commit, at its own uninstaller in use: a second uninstaller
+  # finds an install there, and nothing but the guard stops it.
+  earlier_version
+  start_setup_with_pages
+  if hold Uninstall.exe &&
+     check "a setup with pages stops before its commit, at a file in use" \
+       go_on_until "$first_pid" 'Zelmora Launcher Setup' 'Uninstall.exe is in use by another program'; then
+    before=$(snapshot "$default_dir")
+    check "a silent uninstall stops with exit code 2 and changes no file" \
+      eval 'uninstall_exits 2 "$scratch/Uninstall.exe" "$default_win" && unchanged_since "$before" "$default_dir"'
+    check "a second setup with pages, given the folder on its directory page, says so when it would begin, ends with 2 and leaves the first one's waiting files" \
+      eval 'second_setup_choosing_the_folder && unchanged_since "$before" "$default_dir"'
+    release
+    kill -KILL "$first_pid"; wait "$first_pid" 2>/dev/null; first_pid=
+    check "once that setup is killed, setup /S exits with 0: its guard ended with it" setup_exits 0
+    check "  ... with every packed file new" has_package_files "$default_dir"
+  fi
+  stop_first
+
+  # An uninstaller holds the folder from its first page on.
+  earlier_version
+  cp "$scratch/Uninstall.exe" "$c_drive/zlm-test/un/Uninstall.exe"
+  batch first "C:\\zlm-test\\un\\Uninstall.exe _?=$default_win"
+  "$rig_wine" cmd /c 'C:\zlm-test\first.bat' </dev/null >/dev/null 2>&1 &
+  first_pid=$!
+  if check "an uninstaller with pages shows its first page" \
+       comes_to_say 'Zelmora Launcher Uninstall' "$default_win"; then
+    before=$(snapshot "$default_dir")
+    check "setup /S stops with exit code 2 and changes no file" \
+      eval 'setup_exits 2 && unchanged_since "$before" "$default_dir"'
+    uninstall_goes_on() {  # Return through its pages, to its finish page, which ends it
+      local _ wid
+      wid=$(xdotool search --name '^Zelmora Launcher Uninstall' 2>/dev/null | head -n 1)
+      [ -n "$wid" ] && xdotool mousemove --window "$wid" 5 5 click 1 || return 1
+      for _ in $(seq 60); do kill -0 "$first_pid" 2>/dev/null || break; xdotool key Return; sleep 1; done
+      ended_with "$first_pid" 0
+    }
+    check "the uninstaller goes on, finishes and exits with 0" uninstall_goes_on
+    check "  ... with the program files gone and the saved logins kept" \
+      eval 'no_program_files "$default_dir" && kept "$default_dir" accounts.dat accounts.dat.unreadable-1'
+    check "  ... and no guard left" test ! -e "$default_dir/zlm-setup.lock"
+  fi
+  stop_first
+  # The uninstalls below begin with an install.
+  check "setup /S installs again" setup_exits 0
+fi
+
 echo "-- silent uninstall"
 # The cache as a browser leaves it, with a read-only file and a junction to a
 # folder elsewhere, whose contents are not the uninstaller's to remove.
@@ -587,21 +776,12 @@ if check "the launcher runs" launcher_window; then
   "$rig_wine" 'C:\zlm-test\setup.exe' >/dev/null 2>&1 &
   setup_pid=$!
   wid=$(timeout 30 xdotool search --sync --name '^Zelmora Launcher Setup' 2>/dev/null | head -n 1)
-  # What the first page says, read from its controls as a player reads it.
-  welcome_text=
   welcome_names_test_engine() {
-    local _
     [ -n "$wid" ] || { echo "  no setup window"; return 1; }
-    for _ in $(seq 20); do
-      welcome_text=$("$rig_wine" 'C:\zlm-test\window_text.exe' 'Zelmora Launcher Setup' 2>/dev/null | tr -d '\r')
-      grep -q 'test engine without a web renderer' <<<"$welcome_text" && grep -q 'not for players' <<<"$welcome_text" &&
-        return 0
-      sleep 0.5
-    done
-    echo "  the setup window says:"; sed 's/^/    /' <<<"$welcome_text"; return 1
+    comes_to_say 'Zelmora Launcher Setup' 'test engine without a web renderer' || return 1
+    grep -qF 'not for players' <<<"$shown" || { echo "  the setup window says:"; sed 's/^/    /' <<<"$shown"; return 1; }
   }
-  if check "the window reader builds" "$cc" -municode -O2 -o "$scratch/window_text.exe" tests/dist/window_text.c; then
-    cp "$scratch/window_text.exe" "$c_drive/zlm-test/window_text.exe"
+  if [ "$reader_ok" = yes ]; then
     check "the welcome page says the package holds a test engine without a web renderer, not for players" \
       welcome_names_test_engine
   fi
