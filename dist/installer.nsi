@@ -1,7 +1,7 @@
 ; Per-user installer of Zelmora Launcher. Built by scripts/make-dist.sh, which
 ; passes the build's facts as defines:
 ;   ZLM_VERSION      X.Y.Z, the project's version read from the build tree
-;   ZLM_TARGET       x86-unicode (the product) or amd64-unicode (the 64-bit test build)
+;   ZLM_TARGET       x86-unicode: the product is one 32-bit program
 ;   ZLM_FILES_NSH    generated list of the packed files (ZLM_FOR_EACH_FILE, ...)
 ;   ZLM_ICON         the launcher's icon from the build tree
 ;   ZLM_WEBSITE_URL  the product web site

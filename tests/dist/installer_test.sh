@@ -12,6 +12,11 @@
 #    the zip's files, the runtime's beside the launcher;
 #  - test packages with the stand-in engine: their -standin names, the
 #    stand-in's libcef.dll and the readme's notice;
+#  - signing: player packages made without an identity say so and carry no
+#    signature; the test packages are signed with a throw-away identity made
+#    here (setup, the launcher, and the uninstaller that setup writes), their
+#    signatures verify against its certificate and fail after a changed byte,
+#    and an identity that cannot be used stops the build;
 #  - under Wine, in a fresh prefix of its own, with the -standin packages: a package with a runtime folder's files and locales
 #    installed and uninstalled; silent installs to the default folder and to a
 #    /D= folder with spaces, the installed launcher, upgrades (over saved
@@ -130,6 +135,38 @@ check "the made-up runtimes and their libcef.dll files build" make_fixtures
 check "  ... and the stand-in-free one serves the launcher, without the stand-in's export" \
   eval 'dll_serves "$exe32" "$fixtures/real32.dll" && ! is_standin_engine "$fixtures/real32.dll"'
 
+# --- A throw-away code-signing identity ---------------------------------------------
+# Made for this run: a self-signed code-signing certificate whose key has a
+# password, as a PKCS#12 file and as PEM files.
+sign_dir="$scratch/signing"
+sign_password="zlm-test-$$"
+make_identity() {
+  mkdir -p "$sign_dir" &&
+    openssl req -x509 -newkey rsa:2048 -days 2 -subj "/CN=Zelmora Launcher test signing" \
+      -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+      -keyout "$sign_dir/key.pem" -out "$sign_dir/cert.pem" -passout "pass:$sign_password" 2>/dev/null &&
+    openssl pkcs12 -export -inkey "$sign_dir/key.pem" -in "$sign_dir/cert.pem" \
+      -out "$sign_dir/identity.p12" -passin "pass:$sign_password" -passout "pass:$sign_password"
+}
+echo "-- a throw-away signing identity"
+check "openssl makes a code-signing certificate, its key and a PKCS#12 file of both" make_identity
+signed_by_test_identity() {  # file: an Authenticode signature that verifies against that certificate
+  osslsigncode verify -CAfile "$sign_dir/cert.pem" -in "$1" >"$scratch/verify.log" 2>&1 ||
+    { echo "  $1:"; tail -n 4 "$scratch/verify.log" | sed 's/^/    /'; return 1; }
+}
+has_no_signature() {  # file: its PE security directory is empty
+  x86_64-w64-mingw32-objdump -p "$1" | awk '/Security Directory/ {found = 1; empty = ($3 == "00000000")}
+    END {exit !(found && empty)}' || { echo "  $1 carries a signature"; return 1; }
+}
+tampered_fails() {  # file: one byte changed in its code, the signature no longer verifies
+  local copy="$scratch/tampered.exe"
+  cp "$1" "$copy" && printf '\x5a' | dd of="$copy" bs=1 seek=4096 conv=notrunc 2>/dev/null &&
+    ! cmp -s "$1" "$copy" && ! osslsigncode verify -CAfile "$sign_dir/cert.pem" -in "$copy" >/dev/null 2>&1
+}
+signed_like() {  # signed built: the signed file is the built one with a signature added, nothing else
+  python3 tests/dist/win_files.py signed-from "$1" "$2" >/dev/null
+}
+
 # --- What make-dist refuses ----------------------------------------------------
 # description | --standin or not | CEF_RUNTIME | tree | what the refusal says (an ERE over its lines)
 refusals=(
@@ -163,8 +200,16 @@ player_out="$scratch/player"
 product_setup="$player_out/ZelmoraLauncherSetup-$version.exe"
 product_zip="$player_out/ZelmoraLauncher-$version-win32.zip"
 echo "-- player packages of $build/win, with the made-up runtime"
+player_log="$scratch/player.log"
 if check "make-dist packs $build/win with CEF_RUNTIME" \
-     env CEF_RUNTIME="$scratch/cef-real" scripts/make-dist.sh "$build/win" "$player_out"; then
+     eval 'env CEF_RUNTIME="$scratch/cef-real" scripts/make-dist.sh "$build/win" "$player_out" >"$player_log" 2>&1 ||
+       { sed "s/^/  /" "$player_log"; false; }'; then
+  check "without a signing identity it says, in one line, that the packages are unsigned" \
+    eval '[ "$(grep -c "the packages are unsigned" "$player_log")" = 1 ]'
+  check "  ... and they are: the installer and the zip's launcher carry no signature" \
+    eval 'has_no_signature "$product_setup" &&
+      zip_file "$product_zip" ZelmoraLauncher.exe >"$scratch/zip-launcher.exe" && has_no_signature "$scratch/zip-launcher.exe"'
+
   check "it writes ZelmoraLauncherSetup-$version.exe and ZelmoraLauncher-$version-win32.zip" \
     same_list "$(printf '%s\n' "$(basename "$product_zip")" "$(basename "$product_setup")" | LC_ALL=C sort)" \
     "$(packages_in "$player_out")"
@@ -216,17 +261,48 @@ out="$scratch/standin-win"
 setup_name="ZelmoraLauncherSetup-$version-standin.exe"
 zip_name="ZelmoraLauncher-$version-win32-standin.zip"
 echo "-- test packages of $build/win"
-if check "make-dist --standin packs $build/win" scripts/make-dist.sh --standin "$build/win" "$out"; then
+# Signed with the throw-away identity: every later check, and the whole run
+# under Wine, is on signed packages.
+standin_log="$scratch/standin.log"
+if check "make-dist --standin packs $build/win, signed with the PKCS#12 identity" \
+     eval 'SIGN_PKCS12="$sign_dir/identity.p12" SIGN_PASSWORD="$sign_password" \
+       scripts/make-dist.sh --standin "$build/win" "$out" >"$standin_log" 2>&1 || { sed "s/^/  /" "$standin_log"; false; }'; then
+  zip_file "$out/$zip_name" ZelmoraLauncher.exe >"$scratch/signed-launcher.exe"
+  check "the installer and the zip's launcher are signed, and their signatures verify against the certificate" \
+    eval 'signed_by_test_identity "$out/$setup_name" && signed_by_test_identity "$scratch/signed-launcher.exe"'
+  check "  ... the launcher is the one built with a signature added, and the password is on no command line it printed" \
+    eval 'signed_like "$scratch/signed-launcher.exe" "$build/win/ZelmoraLauncher.exe" && ! grep -q "$sign_password" "$standin_log"'
+  check "  ... and a byte changed afterwards makes each fail" \
+    eval 'tampered_fails "$out/$setup_name" && tampered_fails "$scratch/signed-launcher.exe"'
+
   check "it writes $setup_name and $zip_name" \
     same_list "$(printf '%s\n' "$setup_name" "$zip_name" | LC_ALL=C sort)" "$(packages_in "$out")"
   check "the installer is a 32-bit GUI program that requests no administrator rights" \
     eval 'is_gui_x86 "$out/$setup_name" && manifest_as_invoker "$out/$setup_name"'
-  check "the zip holds the launcher, the stand-in libcef.dll and the readme, as built" \
+  check "the zip holds the launcher, the stand-in libcef.dll and the readme" \
     eval 'same_list "$(printf "%s\n" Readme.txt ZelmoraLauncher.exe libcef.dll | LC_ALL=C sort)" "$(zip_files "$out/$zip_name")" &&
-      zip_file "$out/$zip_name" libcef.dll | cmp -s - "$build/win/libcef.dll" &&
-      zip_file "$out/$zip_name" ZelmoraLauncher.exe | cmp -s - "$build/win/ZelmoraLauncher.exe"'
+      zip_file "$out/$zip_name" libcef.dll | cmp -s - "$build/win/libcef.dll"'
   check "its readme opens with the notice that it is a test package" readme_says_test "$out/$zip_name"
 fi
+signs_with_key_pair() {  # the certificate and key as PEM files sign as well
+  cp "$build/win/ZelmoraLauncher.exe" "$scratch/pair.exe" &&
+    SIGN_CERT="$sign_dir/cert.pem" SIGN_KEY="$sign_dir/key.pem" SIGN_PASSWORD="$sign_password" \
+      scripts/sign-file.sh "$scratch/pair.exe" && signed_by_test_identity "$scratch/pair.exe"
+}
+check "a certificate and key given as PEM files (SIGN_CERT, SIGN_KEY) sign too" signs_with_key_pair
+refuses_identity() {  # what-it-says env...: make-dist stops with that reason and leaves no package
+  local dest="$scratch/refused-signing" log="$scratch/refused-signing.log"
+  rm -rf "$dest"
+  if env "${@:2}" scripts/make-dist.sh --standin "$build/win" "$dest" >"$log" 2>&1; then
+    echo "  make-dist succeeded"; return 1
+  fi
+  grep -q -- "$1" "$log" || { sed 's/^/  /' "$log"; return 1; }
+  [ -z "$(packages_in "$dest")" ] || { echo "  it left: $(packages_in "$dest")"; return 1; }
+}
+check "an identity file that is not there stops the build, before it packs anything unsigned" \
+  refuses_identity "SIGN_PKCS12=$scratch/nowhere.p12 is no file" SIGN_PKCS12="$scratch/nowhere.p12"
+check "a wrong password stops it too, with no package" \
+  refuses_identity "could not sign" SIGN_PKCS12="$sign_dir/identity.p12" SIGN_PASSWORD=wrong
 
 echo "-- a test package of a runtime folder with the stand-in's libcef.dll"
 runtime_out="$scratch/standin-runtime"
@@ -423,6 +499,8 @@ uninstaller_needs_no_admin() {
 }
 check "the uninstaller it wrote is a GUI program that requests no administrator rights" \
   uninstaller_needs_no_admin "$default_dir/Uninstall.exe"
+check "the launcher and the uninstaller that setup wrote are signed" \
+  eval 'signed_by_test_identity "$default_dir/ZelmoraLauncher.exe" && signed_by_test_identity "$default_dir/Uninstall.exe"'
 cp "$default_dir/Uninstall.exe" "$scratch/Uninstall.exe"
 
 echo "-- the installed launcher"

@@ -4,6 +4,10 @@
   win_files.py manifest FILE   the RT_MANIFEST resource of a PE file, as text
   win_files.py version FILE    the file version of its VS_FIXEDFILEINFO (a.b.c.d)
   win_files.py lnk FILE        a shell link's target path and working folder, one a line
+  win_files.py signed-from SIGNED BUILT
+                               whether SIGNED is BUILT with a signature added and nothing
+                               else changed (the header's checksum and certificate entry,
+                               padding, the certificate table at the end); prints "yes"
 
 Exits 1 with a message when the file lacks what was asked for.
 """
@@ -137,7 +141,47 @@ def lnk(data):
     return f"{target}\n{workdir}"
 
 
+def header_fields(data):
+    """Offsets of the optional header's checksum and of its certificate table entry."""
+    if data[:2] != b"MZ":
+        raise Unreadable("not a PE file")
+    pe = u32(data, 0x3C)
+    if data[pe:pe + 4] != b"PE\0\0":
+        raise Unreadable("not a PE file")
+    optional = pe + 24
+    directories = optional + (96 if u16(data, optional) == 0x10B else 112)
+    return optional + 64, directories + 4 * 8
+
+
+def signed_from(signed, built):
+    checksum, certificates = header_fields(built)
+    if header_fields(signed) != (checksum, certificates):
+        raise Unreadable("the headers differ")
+    if u32(built, certificates + 4) != 0:
+        raise Unreadable("the built file is signed already")
+    table, size = u32(signed, certificates), u32(signed, certificates + 4)
+    if size == 0 or table + size != len(signed) or table < len(built):
+        raise Unreadable("no certificate table at the end")
+    blank = bytearray(built)
+    mine = bytearray(signed[:len(built)])
+    for field in (checksum, certificates, certificates + 4):
+        blank[field:field + 4] = mine[field:field + 4] = b"\0\0\0\0"
+    if mine != blank:
+        raise Unreadable("the bytes before the signature differ")
+    if any(signed[len(built):table]):
+        raise Unreadable("more than padding before the signature")
+    return "yes"
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "signed-from":
+        try:
+            with open(sys.argv[2], "rb") as f, open(sys.argv[3], "rb") as g:
+                print(signed_from(f.read(), g.read()))
+        except (OSError, Unreadable, struct.error, IndexError) as e:
+            print(f"{sys.argv[2]}: {e}", file=sys.stderr)
+            return 1
+        return 0
     if len(sys.argv) != 3 or sys.argv[1] not in ("manifest", "version", "lnk"):
         print(__doc__.strip(), file=sys.stderr)
         return 2
