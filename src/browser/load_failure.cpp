@@ -63,6 +63,7 @@ constexpr char kPageStart[] =
     "p{margin:0 0 12px}"
     ".detail{color:#a9abb8;font-size:13px;word-break:break-all}"
     ".buttons{margin-top:20px}"
+    ".hint{color:#a9abb8;font-size:13px;margin-top:20px}"
     "a.button,button{display:inline-block;margin-right:12px;padding:8px 22px;border:0;"
     "border-radius:4px;font:inherit;text-decoration:none;cursor:pointer;"
     "background:#4b6ee8;color:#fff}"
@@ -180,7 +181,7 @@ std::string FailurePageHtml(const FailurePage& page) {
             "\" id=\"retry\" href=\"" + HtmlEscape(page.failedUrl) + "\">Retry</a>";
   }
   html += "<button class=\"secondary\" id=\"close\">Close</button></div>";
-  html += "<p class=\"detail\">If this goes on, the game's support may ask for a log: put a file "
+  html += "<p class=\"hint\">If this goes on, the game's support may ask for a log: put a file "
           "named zlm-log.txt beside ZelmoraLauncher.exe and start the launcher again; it then "
           "writes launcher.log there.</p>";
   html += "</main>";
