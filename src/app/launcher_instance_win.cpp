@@ -68,6 +68,13 @@ BOOL CALLBACK MatchLauncherWindow(HWND window, LPARAM context) {
   return FALSE;
 }
 
+// Keeps |lock| for the rest of this process's life as the folder's launcher.
+FolderClaim Keep(HANDLE lock, bool owned) {
+  folderLock = lock;
+  folderLockOwned = owned;
+  return owned ? FolderClaim::kOurs : FolderClaim::kUnknown;
+}
+
 enum class WindowWait { kFound, kLauncherGone, kTimedOut };
 
 WindowWait BringForwardWhenShown(const std::wstring& lockName, DWORD waitMs) {
@@ -98,11 +105,8 @@ FolderClaim ClaimInstallFolder() {
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     HANDLE lock = CreateMutexW(nullptr, TRUE, name.c_str());
     const DWORD error = GetLastError();
-    if (lock && error != ERROR_ALREADY_EXISTS) {
-      folderLock = lock;
-      folderLockOwned = true;
-      return FolderClaim::kOurs;
-    }
+    if (lock && error != ERROR_ALREADY_EXISTS)
+      return Keep(lock, true);
     if (lock) {
       // Held while looking, it would keep the folder taken after its launcher ended.
       CloseHandle(lock);
@@ -124,25 +128,18 @@ FolderClaim TakeOverInstallFolder(bool oldEnded) {
     Trace("TakeOverInstallFolder: kilit alinamadi, hata " + std::to_string(error));
     return error == ERROR_ACCESS_DENIED ? FolderClaim::kElsewhere : FolderClaim::kUnknown;
   }
-  if (error != ERROR_ALREADY_EXISTS) {
-    folderLock = lock;
-    folderLockOwned = true;
-    return FolderClaim::kOurs;
-  }
+  if (error != ERROR_ALREADY_EXISTS)
+    return Keep(lock, true);
   const DWORD waited = WaitForSingleObject(lock, kTakeOverMs);
-  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-    folderLock = lock;
-    folderLockOwned = true;
-    return FolderClaim::kOurs;
-  }
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED)
+    return Keep(lock, true);
   if (waited == WAIT_TIMEOUT && oldEnded) {
     CloseHandle(lock);
     return FolderClaim::kElsewhere;
   }
   // Kept without ownership: while this copy runs, new starts leave the folder to it.
-  folderLock = lock;
   Trace("TakeOverInstallFolder: kilit bosalmadi, devam ediliyor");
-  return FolderClaim::kUnknown;
+  return Keep(lock, false);
 }
 
 void HandInstallFolderTo(HANDLE process) {

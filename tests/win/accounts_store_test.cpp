@@ -24,13 +24,13 @@
 #include "accounts/store_lock.h"
 #include "accounts_crash_helper.h"
 #include "app/paths.h"
-#include "app/process_values.h"
 #include "support/junction.h"
 #include "support/process.h"
 #include "support/scoped_handle.h"
 #include "support/temp_dir.h"
 #include "support/utf_convert.h"
 #include "support/win_error.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -335,11 +335,11 @@ TEST_F(AccountStoreTest, AStorePathThatIsAFolderFailsEveryChange) {
 }
 
 TEST_F(AccountStoreTest, TheDefaultFileIsBesideTheExecutable) {
-  const std::wstring savedExeDir = exeDir;
-  exeDir = dir_.path();
-  AddAccount("u", "p");
-  EXPECT_EQ(GetAccountPassword("u"), "p");
-  exeDir = savedExeDir;
+  {
+    const ScopedExeDir beside(dir_.path());
+    AddAccount("u", "p");
+    EXPECT_EQ(GetAccountPassword("u"), "p");
+  }
   EXPECT_EQ(StoredPlaintext(), "u|p\n");
 }
 

@@ -23,6 +23,7 @@
 #include "e2e/support/junction.h"
 #include "e2e/support/scoped_handle.h"
 #include "e2e/support/wine_host.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -53,12 +54,6 @@ constexpr wchar_t kReportVariable[] = L"ZLM_TEST_RESTART_REPORT";
   }
   ExitProcess(0);
 }();
-
-std::wstring OwnPath() {
-  wchar_t path[32768] = {};
-  GetModuleFileNameW(nullptr, path, 32768);
-  return path;
-}
 
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -12,32 +12,21 @@
 #include <thread>
 
 #include "accounts/store_lock.h"
-#include "app/process_values.h"
 #include "e2e/support/scoped_handle.h"
 #include "e2e/support/temp_dir.h"
+#include "win_test_support.h"
 
 namespace {
 
 using e2e::ScopedHandle;
 
-std::wstring OwnPath() {
-  wchar_t path[32768] = {};
-  GetModuleFileNameW(nullptr, path, 32768);
-  return path;
-}
-
 class LauncherInstanceTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.IsValid()) << dir_.error();
-    savedExeDir_ = exeDir;
-    exeDir = dir_.path();
     name_ = PathLockNameFor(kLauncherLockPrefix, dir_.path());
   }
-  void TearDown() override {
-    LetGoOfInstallFolder();
-    exeDir = savedExeDir_;
-  }
+  void TearDown() override { LetGoOfInstallFolder(); }
 
   bool LockExists() const {
     ScopedHandle lock(OpenMutexW(SYNCHRONIZE, FALSE, name_.c_str()));
@@ -45,7 +34,7 @@ class LauncherInstanceTest : public testing::Test {
   }
 
   e2e::TempDir dir_;
-  std::wstring savedExeDir_;
+  ScopedExeDir exeDir_{dir_.path()};
   std::wstring name_;
 };
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/paths.h"
-#include "app/process_values.h"
 #include "app/trace.h"
 #include "e2e/support/scoped_handle.h"
 #include "e2e/support/temp_dir.h"
+#include "win_test_support.h"
 
 namespace {
 
@@ -24,21 +24,14 @@ using e2e::ScopedFileHandle;
 
 class SupportLogWinTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir_.IsValid()) << dir_.error();
-    savedExeDir_ = exeDir;
-    exeDir = dir_.path();
-  }
-  void TearDown() override {
-    StopSupportLogForTesting();
-    exeDir = savedExeDir_;
-  }
+  void SetUp() override { ASSERT_TRUE(dir_.IsValid()) << dir_.error(); }
+  void TearDown() override { StopSupportLogForTesting(); }
 
   std::string Log() const { return dir_.ReadBytes(kSupportLogFile).value_or("<none>"); }
   std::uint64_t LogSize() const { return Log().size(); }
 
   e2e::TempDir dir_;
-  std::wstring savedExeDir_;
+  ScopedExeDir exeDir_{dir_.path()};
 };
 
 TEST_F(SupportLogWinTest, OnlyTheRequestFileOrTheSwitchTurnsItOn) {
